@@ -1,0 +1,36 @@
+#include "common/Errors.h"
+
+#include <climits>
+
+namespace zarvo {
+
+int StrToInt(const std::string& text)
+{
+    auto fail = [&]() -> int { throw ConvertError("'" + text + "' ist kein gültiger Integerwert"); };
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    if (i >= text.size())
+        return fail();
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9')
+            return fail();
+        value = value * 10 + (c - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            return fail();
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX || value < INT_MIN)
+        return fail();
+    return static_cast<int>(value);
+}
+
+} // namespace zarvo

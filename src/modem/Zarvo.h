@@ -1,0 +1,105 @@
+#pragma once
+
+#include "common/Wait.h" // Delay
+#include "modem/ComDrv32.h"
+#include "modem/ModemTypes.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QtGlobal>
+
+namespace zarvo {
+
+class ReportTarget;
+class StatusTarget;
+class FaxViewerOpener;
+
+// The modem component: every conversation with the modem passes through it. One command
+// exchange opens the port, sends, waits (running the event loop) and closes the port again.
+// Operations return 8-bit result codes and report progress through ShowStatus.
+class TZarvo : public QObject {
+    Q_OBJECT
+public:
+    explicit TZarvo(QObject* owner = nullptr);
+    ~TZarvo() override;
+
+    // --- Published targets (null = not assigned) ---
+    ReportTarget* ReportMemo = nullptr;
+    StatusTarget* StatusPanel = nullptr;
+
+    // --- State ---
+    bool Busy = false;
+    bool Locked = false;
+    bool Capturing = false;
+    bool ModemFound = false;
+    bool ClockRead = false;
+    QString LastLine;
+    QString PrevLine;
+    QByteArray LineBuffer;
+    QByteArray Data;
+    TDateTime ClockBase = 0;
+    int CachedBlock = -1;
+    int TotalBlocks = 0;
+    QByteArray CachedData;
+    TCommPortDriver* MainPort = nullptr;
+    TCommPortDriver* ProbePort = nullptr;
+
+    // --- Command exchange and log (ZarvoExchange.cpp) ---
+    void SendCommand(const QString& Cmd, bool WaitReply, bool WaitSecondLine);
+    void TestCommand(const QString& Cmd, bool WaitReply, bool WaitSecondLine);
+    void ShowStatus(const QString& Text);
+    void LockModem(bool Lock);
+    void MainPortReceive(TCommPortDriver* Sender, const char* DataPtr, int DataSize);
+    void ProbePortReceive(TCommPortDriver* Sender, const char* DataPtr, int DataSize);
+
+    // Longest wait for the first reply line, in ms (default 10000; [Modem] ReplyTimeout of
+    // ZARVO2.ini when present). On expiry the exchange ends as with no reply and says so.
+    int ReplyTimeout() const { return m_replyTimeout; }
+    void SetReplyTimeout(int ms) { m_replyTimeout = ms; }
+    // True when the last exchange ended because the first reply never came (or the device failed).
+    bool ReplyTimedOut() const { return m_replyTimedOut; }
+
+    // --- Detection (ZarvoDetect.cpp) ---
+    static bool PortExists(quint8 Port);
+    static TComPortNumber PortNumberToComPort(quint8 Port);
+    quint8 TestPort(quint8 Port);
+    void ForcePort(quint8 Port);
+
+    // --- Memory status, directory, clock (ZarvoMemory.cpp) ---
+    quint8 ReadMemoryStatus(tMemoryStatus& Status);
+    quint8 ReadMessageReport(quint8 Index, tMessageReport& Report);
+    quint8 ReadClock(TDateTime& BaseDate);
+
+    // --- Download and memory commands (ZarvoDownload.cpp) ---
+    // False when the block did not arrive whole (Data then holds no trusted block).
+    bool ReadBlock(quint8 Block);
+    bool ReadMessageData(quint8 Block, quint8 PosHi, quint8 PosLo, QByteArray& Body);
+    quint8 GetMessage(quint8 Index, QByteArray& MessageData);
+    quint8 ClearMemory();
+
+    // --- Self-mode options (ZarvoOptions.cpp) ---
+    quint8 ReadOptions(tModemOptions& Options);
+    quint8 WriteOptions(const tModemOptions& Options);
+    void LoadOptions(const QString& FileName, tModemOptions& Options);
+    void SaveOptions(const QString& FileName, const tModemOptions& Options);
+
+    // --- Voice conversion (ZarvoVoice.cpp) ---
+    quint8 ConvertVoice(const QByteArray& Message, const QString& WavFileName);
+
+    // --- Fax hand-off and TIFF export (ZarvoFax.cpp) ---
+    void SetViewerOpener(FaxViewerOpener* opener) { m_viewerOpener = opener; }
+    quint8 ShowFax(const QByteArray& Message);
+    quint8 SaveFax(const QByteArray& Message, const QString& TiffFileName);
+
+private:
+    void RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitReply, bool WaitSecondLine,
+                     bool probe);
+    void AddLog(const QString& line);
+
+    int m_replyTimeout = 10000;
+    bool m_replyTimedOut = false;
+    FaxViewerOpener* m_viewerOpener = nullptr;
+};
+
+} // namespace zarvo
