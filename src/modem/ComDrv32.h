@@ -120,6 +120,7 @@ private:
     QByteArray m_receiveBuffer;
     QString m_deviceError;
     int m_timerStarts = 0;
+    quint64 m_generation = 0;
 };
 
 } // namespace zarvo
