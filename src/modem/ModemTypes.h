@@ -6,8 +6,12 @@
 namespace zarvo {
 
 // Days since 1899-12-30 with the time of day as fraction, so reception times add up as the
-// modem's day/hour/minute counters do.
+// modem's day/hour/minute counters do. NaN stands for a time that is not known.
 using TDateTime = double;
+
+// Result code beside those of the exchange: the modem refused a memory command or a block did not
+// arrive whole; nothing was passed on.
+inline constexpr quint8 kResultTransferFailed = 7;
 
 // Memory status report: one byte per reply field.
 struct tMemoryStatus {
@@ -21,7 +25,7 @@ struct tMemoryStatus {
     bool Flag8 = false;
 };
 
-// One directory entry.
+// One directory entry. Block, PosHi and PosLo give where the message's header lies in the memory.
 struct tMessageReport {
     quint8 Field1 = 0;
     quint8 MsgType = 0;
@@ -48,7 +52,7 @@ struct tModemOptions {
     bool LocalMode = false;
     bool CallMonitor = false;
     QString DRPassword;
-    int RingSetup = 0;
+    quint8 RingSetup = 0;
     bool VoiceRecv = false;
     QString FaxId;
 

@@ -5,9 +5,11 @@
 #include "modem/ModemTypes.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QObject>
 #include <QString>
 #include <QtGlobal>
+#include <functional>
 
 namespace zarvo {
 
@@ -67,22 +69,32 @@ public:
     void ForcePort(quint8 Port);
 
     // --- Memory status, directory, clock (ZarvoMemory.cpp) ---
+    // Malformed numbers in a reply throw ConvertError (the exchange has ended, Busy is false).
     quint8 ReadMemoryStatus(tMemoryStatus& Status);
     quint8 ReadMessageReport(quint8 Index, tMessageReport& Report);
     quint8 ReadClock(TDateTime& BaseDate);
+    // The computer's present date and time for the modem clock; tests put a fixed clock here.
+    std::function<QDateTime()> NowSource;
 
     // --- Download and memory commands (ZarvoDownload.cpp) ---
     // False when the block did not arrive whole (Data then holds no trusted block).
     bool ReadBlock(quint8 Block);
+    // False when a block failed; Body is then unchanged.
     bool ReadMessageData(quint8 Block, quint8 PosHi, quint8 PosLo, QByteArray& Body);
+    // 0, 4, 5, 6 or kResultTransferFailed; MessageData is changed only on 0.
     quint8 GetMessage(quint8 Index, QByteArray& MessageData);
     quint8 ClearMemory();
+    // Playback of message Index over the modem's line output, and its stop. Result 0, 4 or 5
+    // (play: 6 for index 0); the replies are not examined.
+    quint8 LinePlay(quint8 Index);
+    quint8 LineStop(quint8 Index);
 
     // --- Self-mode options (ZarvoOptions.cpp) ---
     quint8 ReadOptions(tModemOptions& Options);
     quint8 WriteOptions(const tModemOptions& Options);
-    void LoadOptions(const QString& FileName, tModemOptions& Options);
-    void SaveOptions(const QString& FileName, const tModemOptions& Options);
+    // Section "ModemOpt" of the settings file; SaveOptions throws IniWriteError.
+    static void LoadOptions(const QString& FileName, tModemOptions& Options);
+    static void SaveOptions(const QString& FileName, const tModemOptions& Options);
 
     // --- Voice conversion (ZarvoVoice.cpp) ---
     quint8 ConvertVoice(const QByteArray& Message, const QString& WavFileName);

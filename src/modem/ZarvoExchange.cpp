@@ -119,7 +119,9 @@ void TZarvo::RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitRep
 
     if (WaitSecondLine && !m_replyTimedOut) {
         int pass = 0;
-        for (; pass < kSecondLinePasses && PrevLine.isEmpty(); ++pass) {
+        // The blank line between value and final line moves the value into PrevLine before the
+        // final line is there; when they come in separate polls, wait for the final line as well.
+        for (; pass < kSecondLinePasses && (PrevLine.isEmpty() || LastLine.isEmpty()); ++pass) {
             QCoreApplication::processEvents();
             Delay(10);
         }

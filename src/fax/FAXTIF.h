@@ -1,0 +1,79 @@
+#pragma once
+
+#include "fax/CodeTable.h"
+
+#include <cstdint>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace zarvo {
+
+// Multi-page TIFF export of a fax (G3, one-dimensional). The pages' T.4 data goes into the file as
+// it came from the modem; each page is only measured (width and line count) for its directory.
+
+inline constexpr int StandardFaxWidth = 1728;
+inline constexpr uint16_t TiffRowsPerStrip = 1201;
+inline constexpr size_t TiffCopyPiece = 2047;
+
+// One byte as eight '0'/'1' characters, bit 7 first.
+std::string ByteToBits(uint8_t b);
+
+// The bits from after the first EOL of `previous` up to and including the next EOL, plus the rest
+// of the byte that EOL ends in. Without an EOL in `previous` its first 11 characters are dropped
+// instead. Bytes are taken from `page` at `pos` (the count of bytes read so far), which advances.
+// When the page ends before the next EOL the text is returned without one.
+std::string NextLineBits(std::span<const uint8_t> page, size_t& pos, std::string_view previous);
+
+struct PageMeasure {
+    int width = StandardFaxWidth; // run sum of the first readable line, or 1728 when none is
+    int lines = 0;                // complete coded lines in the bytes that go into the file
+    bool widthMeasured = false;
+};
+
+// Width: the first line after the first EOL that consists only of the table's terminating and
+// make-up codes (sum of its runs). Lines: every stretch between two EOLs that holds code bits,
+// counted in all but the page's last byte - exactly the rows a T.4 reader finds there.
+PageMeasure MeasurePage(const CodeTable& table, std::span<const uint8_t> page);
+
+// The 8-byte little-endian header; the first directory follows at offset 8.
+void WriteTiffHeader(std::ostream& out);
+// One 12-byte directory entry; a SHORT value stands in the low two bytes of the value field.
+void WriteIfdEntry(std::ostream& out, uint16_t tag, uint16_t type, uint32_t count, uint32_t value);
+// The directory and data of one page at the stream's end: 16 entries, the next directory's
+// position (0 for the last page), the resolutions, then the page bytes but the last. Width is
+// written modulo 65536; lines (capped at 65535) give the image length, and the rows per strip
+// are 1201 or the image length when that is larger, so the page is always one strip.
+void WriteTiffPage(std::ostream& out, std::span<const uint8_t> page, int width, bool lastPage, int lines);
+
+// The writer's code table, loaded once per run from a table file such as RFCG3.DAT.
+class FaxTiffWriter {
+  public:
+    // Loads `codeFile` unless a load was already tried: a failed load leaves the table empty for
+    // the rest of the run (later exports then write the standard width). Throws FaxFileError when
+    // the file cannot be read and ConvertError for a malformed code line.
+    void LoadCodeFile(const std::string& codeFile);
+    // Takes a table loaded elsewhere (the built-in text, say) as if it had been read from a file.
+    void SetCodeTable(const CodeTable& table);
+    bool Loaded() const { return m_loaded; }
+    const CodeTable& Table() const { return m_table; }
+
+    // Writes the DLE-coded fax as TIFF: header, then every page that holds a complete line.
+    // Returns the number of pages written; with none, nothing is written at all.
+    int WriteFax(std::ostream& out, std::span<const uint8_t> faxData) const;
+
+    // LoadCodeFile, then the file `tiffFile` (replaced if it exists). With no page to write the
+    // file is not created and 0 is returned. Throws FaxFileError when writing fails.
+    int SaveFaxAsTiff(std::span<const uint8_t> faxData, const std::string& tiffFile,
+                      const std::string& codeFile);
+
+  private:
+    CodeTable m_table;
+    bool m_loaded = false;
+};
+
+// The one writer of the program run.
+FaxTiffWriter& ProgramTiffWriter();
+
+} // namespace zarvo

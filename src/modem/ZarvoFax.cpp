@@ -1,0 +1,71 @@
+// TZarvo: handing a downloaded fax to a viewer window, and saving it as a multi-page TIFF file.
+
+#include "modem/Zarvo.h"
+
+#include "common/ProgramPaths.h"
+#include "fax/FAXTIF.h"
+#include "modem/FaxViewerOpener.h"
+
+#include <QFile>
+
+#include <algorithm>
+
+namespace zarvo {
+
+namespace {
+
+bool IsFax(const QByteArray& message)
+{
+    return !message.isEmpty() && message.at(0) == 'F';
+}
+
+// The fax itself: the message data after its type letter and page-count byte.
+FaxBytes FaxPart(const QByteArray& message)
+{
+    const qsizetype skip = std::min<qsizetype>(2, message.size());
+    return FaxBytes(message.begin() + skip, message.end());
+}
+
+std::string LocalName(const QString& fileName)
+{
+    return QFile::encodeName(fileName).toStdString();
+}
+
+} // namespace
+
+quint8 TZarvo::ShowFax(const QByteArray& Message)
+{
+    if (!IsFax(Message))
+        return 21;
+    // Without an installed opener there is no viewer to show the fax in: the component is absent.
+    if (!m_viewerOpener)
+        return 24;
+    ShowStatus(QStringLiteral("FAX wird decodiert. Bitte warten..."));
+    m_viewerOpener->OpenFaxViewer(*this, FaxPart(Message));
+    ShowStatus(QStringLiteral("FAX fertig decodiert"));
+    return 0;
+}
+
+// File errors (the code table or the TIFF file) and a malformed code table are not result codes:
+// they propagate as FaxFileError or ConvertError for the application's error display, and
+// "FAX gespeichert" is then not shown.
+quint8 TZarvo::SaveFax(const QByteArray& Message, const QString& TiffFileName)
+{
+    if (!IsFax(Message))
+        return 21;
+    if (Message.size() < 2 || Message.at(1) == '\0')
+        return 25;
+    ShowStatus(QStringLiteral("FAX wird decodiert. Bitte warten..."));
+    QString codeFile = ProgramPaths::findData(QStringLiteral("RFCG3.DAT"));
+    if (codeFile.isEmpty())
+        codeFile = ProgramPaths::programFile(QStringLiteral("RFCG3.DAT")); // named in the error
+    const FaxBytes fax = FaxPart(Message);
+    const int pages = ProgramTiffWriter().SaveFaxAsTiff(fax, LocalName(TiffFileName), LocalName(codeFile));
+    // A fax without a single readable line gives no file rather than one no reader opens.
+    if (pages == 0)
+        return 25;
+    ShowStatus(QStringLiteral("FAX gespeichert"));
+    return 0;
+}
+
+} // namespace zarvo
