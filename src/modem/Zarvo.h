@@ -105,6 +105,8 @@ public:
     quint8 SaveFax(const QByteArray& Message, const QString& TiffFileName);
 
 private:
+    // The checks every memory operation starts with: 4 without a modem, 5 while busy, else 0.
+    quint8 Refusal() const { return !ModemFound ? 4 : Busy ? 5 : 0; }
     void RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitReply, bool WaitSecondLine,
                      bool probe);
     void AddLog(const QString& line);

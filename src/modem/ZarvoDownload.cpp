@@ -96,10 +96,8 @@ bool TZarvo::ReadMessageData(quint8 Block, quint8 PosHi, quint8 PosLo, QByteArra
 
 quint8 TZarvo::GetMessage(quint8 Index, QByteArray& MessageData)
 {
-    if (!ModemFound)
-        return 4;
-    if (Busy)
-        return 5;
+    if (const quint8 refused = Refusal())
+        return refused;
     if (Index == 0)
         return 6;
     tMessageReport report;
@@ -116,10 +114,8 @@ quint8 TZarvo::GetMessage(quint8 Index, QByteArray& MessageData)
 
 quint8 TZarvo::ClearMemory()
 {
-    if (!ModemFound)
-        return 4;
-    if (Busy)
-        return 5;
+    if (const quint8 refused = Refusal())
+        return refused;
     CachedBlock = -1;
     QCoreApplication::processEvents();
     ShowStatus(QStringLiteral("Speicher wird gelöscht.Bitte warten"));
@@ -139,10 +135,8 @@ quint8 TZarvo::ClearMemory()
 
 quint8 TZarvo::LinePlay(quint8 Index)
 {
-    if (!ModemFound)
-        return 4;
-    if (Busy)
-        return 5;
+    if (const quint8 refused = Refusal())
+        return refused;
     if (Index == 0)
         return 6;
     SendCommand(QStringLiteral("ATE0V1+MVP=") + QString::number(Index), false, false);
@@ -151,10 +145,8 @@ quint8 TZarvo::LinePlay(quint8 Index)
 
 quint8 TZarvo::LineStop(quint8 Index)
 {
-    if (!ModemFound)
-        return 4;
-    if (Busy)
-        return 5;
+    if (const quint8 refused = Refusal())
+        return refused;
     SendCommand(QStringLiteral("ATE0V1+MVP") + QString::number(Index), false, false);
     return 0;
 }

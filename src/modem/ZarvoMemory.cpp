@@ -16,10 +16,8 @@ quint8 TZarvo::ReadMemoryStatus(tMemoryStatus& Status)
     // A status read is how the list refreshes, so a block held from an earlier download is
     // fetched afresh next time.
     CachedBlock = -1;
-    if (!ModemFound)
-        return 4;
-    if (Busy)
-        return 5;
+    if (const quint8 refused = Refusal())
+        return refused;
     SendCommand(QStringLiteral("ATE0V1+MSR=0"), true, true);
     if (LastLine != u"OK") {
         ShowStatus(QStringLiteral("Fehlschlag bei ATE0V1+MSR=0"));
@@ -33,10 +31,8 @@ quint8 TZarvo::ReadMemoryStatus(tMemoryStatus& Status)
 
 quint8 TZarvo::ReadMessageReport(quint8 Index, tMessageReport& Report)
 {
-    if (!ModemFound)
-        return 4;
-    if (Busy)
-        return 5;
+    if (const quint8 refused = Refusal())
+        return refused;
     if (Index == 0)
         return 6;
     const QString index = QString::number(Index);
@@ -62,10 +58,8 @@ quint8 TZarvo::ReadMessageReport(quint8 Index, tMessageReport& Report)
 
 quint8 TZarvo::ReadClock(TDateTime& BaseDate)
 {
-    if (!ModemFound)
-        return 4;
-    if (Busy)
-        return 5;
+    if (const quint8 refused = Refusal())
+        return refused;
     SendCommand(QStringLiteral("ATE0V1+MCC?"), true, true);
     if (LastLine == u"OK" && PrevLine == kClockNotRunning) {
         ShowStatus(QStringLiteral("Starte Uhr neu"));

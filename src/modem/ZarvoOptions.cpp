@@ -18,14 +18,8 @@ QString OnOff(bool value)
 quint8 TZarvo::ReadOptions(tModemOptions& Options)
 {
     ShowStatus(QStringLiteral("Modem wird ausgelesen."));
-    quint8 result = 0;
-    if (!ModemFound) {
-        result = 4;
-    }
-    else if (Busy) {
-        result = 5;
-    }
-    else {
+    quint8 result = Refusal();
+    if (result == 0) {
         // One query per setting; a refused or unanswered query fails the read but the rest still run.
         auto query = [&](const char* name) {
             SendCommand(QStringLiteral("ATE0V1+") + QLatin1String(name) + u'?', true, true);
@@ -63,14 +57,8 @@ quint8 TZarvo::WriteOptions(const tModemOptions& Options)
     ShowStatus(QStringLiteral("Modem wird eingestellt.Bitte warten"));
     bool ok = true;
     bool changed = false;
-    quint8 result = 0;
-    if (!ModemFound) {
-        result = 4;
-    }
-    else if (Busy) {
-        result = 5;
-    }
-    else {
+    quint8 result = Refusal();
+    if (result == 0) {
         tModemOptions current;
         ReadOptions(current);
         // Each step shows its text; after the first refusal nothing more is sent.
