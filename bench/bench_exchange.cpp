@@ -55,6 +55,6 @@ int main(int argc, char** argv)
     measure("command without reply wait (500 ms pause)", [&] { z.SendCommand("ATE0V1+MSR=0", false, false); });
     z.SetReplyTimeout(10000);
     measure("query never answered (10 s time limit)", [&] { z.SendCommand("ATE0V1+MSR=0", true, true); });
-    measure("answered query (AT, both waits)", [&] { z.SendCommand("AT", true, false); });
+    measure("answered command (AT, reply wait)", [&] { z.SendCommand("AT", true, false); });
     return 0;
 }
