@@ -1,9 +1,10 @@
 #include "fax/CodeTable.h"
 
+#include "fax/FaxFileError.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <optional>
 #include <span>
 
@@ -248,11 +249,8 @@ CodeTableLoad LoadCodeTable(CodeTable& table)
 
 CodeTableLoad LoadCodeTableFile(CodeTable& table, const std::string& path)
 {
-    struct FileCloser {
-        void operator()(std::FILE* f) const { std::fclose(f); }
-    };
     errno = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    UniqueFile file(std::fopen(path.c_str(), "rb"));
     std::string text;
     bool readable = file != nullptr;
     if (readable) {

@@ -16,13 +16,6 @@ constexpr int kWhite = 0;
 constexpr int kBlack = 1;
 constexpr size_t kCanvasStride = (kPageCanvasSide + 7) / 8;
 
-// One run of a line, already clipped to the canvas.
-struct Span {
-    int x0;
-    int x1;
-    bool black;
-};
-
 // Sets or clears pixels x0 (included) to x1 (excluded) of a packed row.
 void FillRow(uint8_t* row, int x0, int x1, bool black)
 {
@@ -97,9 +90,9 @@ PageDecoder::PageDecoder(const CodeTable& table)
             const Entry& entry = entries_[static_cast<size_t>(i)];
             if (!qualifies(entry, colour))
                 continue;
+            if (entry.bits < 16 && entry.value >> entry.bits != 0) // wider than its length: never equal
+                continue;
             if (entry.bits <= kLookBits) {
-                if (entry.value >> entry.bits != 0) // wider than its length: never equal
-                    continue;
                 const int shift = kLookBits - entry.bits;
                 const size_t from = static_cast<size_t>(entry.value) << shift;
                 const size_t to = static_cast<size_t>(entry.value + 1) << shift;
@@ -143,8 +136,9 @@ DecodedPage PageDecoder::decode(std::span<const uint8_t> page, double zoom, int 
 {
     const int64_t length = static_cast<int64_t>(page.size());
     BitReader reader(page);
-    std::vector<uint8_t> canvas; // rows 0 .. as far as drawn, kCanvasStride bytes each
-    std::vector<Span> spans;     // runs of the current line
+    std::vector<uint8_t> canvas;              // rows 0 .. as far as drawn, kCanvasStride bytes each
+    std::vector<uint8_t> line(kCanvasStride); // the current row; goes into the canvas at its EOL
+    bool drawn = false;
     int colour = kWhite;
     int64_t x = 0;
     int64_t y = 0;
@@ -185,8 +179,10 @@ DecodedPage PageDecoder::decode(std::span<const uint8_t> page, double zoom, int 
         if (newX > x && y < kPageCanvasSide && (colour == kBlack || backwards)) {
             const int64_t x0 = std::max<int64_t>(x, 0);
             const int64_t x1 = std::min<int64_t>(newX, kPageCanvasSide);
-            if (x0 < x1)
-                spans.push_back(Span{static_cast<int>(x0), static_cast<int>(x1), colour == kBlack});
+            if (x0 < x1) {
+                FillRow(line.data(), static_cast<int>(x0), static_cast<int>(x1), colour == kBlack);
+                drawn = true;
+            }
         }
         x = newX;
 
@@ -201,12 +197,12 @@ DecodedPage PageDecoder::decode(std::span<const uint8_t> page, double zoom, int 
             break;
         case CodeKind::WEOL:
         case CodeKind::BEOL: {
-            if (!spans.empty()) {
+            if (drawn) {
                 canvas.resize(static_cast<size_t>(y + 1) * kCanvasStride);
-                uint8_t* row = canvas.data() + static_cast<size_t>(y) * kCanvasStride;
-                for (const Span& span : spans)
-                    FillRow(row, span.x0, span.x1, span.black);
-                spans.clear();
+                std::memcpy(canvas.data() + static_cast<size_t>(y) * kCanvasStride, line.data(),
+                            kCanvasStride);
+                std::fill(line.begin(), line.end(), uint8_t{0});
+                drawn = false;
             }
             backwards = false;
             ++eolRun;

@@ -165,6 +165,9 @@ TEST_F(ConvertToolTest, FaxToPbmDecodesAsTheViewer)
         const QList<QByteArray> want = QList<QByteArray>{white} + sources[i] + QList<QByteArray>(4, white);
         EXPECT_EQ(ReadFile(path(QStringLiteral("page-%1.pbm").arg(i * 2 + 1))), Pbm(want)) << "page " << i;
     }
+    // A prefix holding a percent sign and a digit is taken as it is.
+    ASSERT_EQ(convert({"fax2pbm", path("fax.ufr"), path("a%1b")}).exitCode, 0);
+    EXPECT_TRUE(QFileInfo::exists(path("a%1b-1.pbm")) && QFileInfo::exists(path("a%1b-2.pbm")));
 }
 
 TEST_F(ConvertToolTest, PageToPictureSizes)

@@ -321,6 +321,31 @@ TEST(PageDecoderCustomTable, CodesLongerThanTheLookupAndOddEntries)
     EXPECT_EQ(result.width, 13);
 }
 
+TEST(PageDecoderCustomTable, CodesOfFourteenOrFifteenBitsWiderThanTheirLengthNeverMatch)
+{
+    // A 15-character code starting with 1 but a length column of 14: its Value does not fit its
+    // length, so it never matches, in either colour. Such entries once landed outside the lookup
+    // table. With 15 the same code is a proper long code.
+    for (int bits : {14, 15}) {
+        SCOPED_TRACE(bits);
+        const std::string wide = "110110110110110";
+        CodeTable table;
+        ASSERT_TRUE(LoadCodeTableText(table, "WT\n" + FormatCodeLine(wide, bits, 3) + "\n" +
+                                                 FormatCodeLine("1", 1, 4) + "\nBT\n" +
+                                                 FormatCodeLine(wide, bits, 5) + "\n" +
+                                                 FormatCodeLine("1", 1, 6) + "\nWEOL\n" +
+                                                 FormatCodeLine("000000000001", 12, 0) + "\nBEOL\n" +
+                                                 FormatCodeLine("", 12, 0) + "\n")
+                        .ok());
+        BitWriter page;
+        for (int line = 0; line < 3; ++line)
+            page.put(kEolBits).put(wide).put("1").put(wide).put("1");
+        page.put(kEolBits).zeros(24);
+        const DecodedPage result = DecodeBoth(page.data(), table);
+        EXPECT_EQ(result.lines, 4);
+    }
+}
+
 TEST(PageDecoderCustomTable, NegativeRunsLetWhiteRunsClearBlackPixels)
 {
     CodeTable table;

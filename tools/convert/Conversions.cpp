@@ -52,7 +52,8 @@ Outcome fromResult(quint8 result, const QString& status, const QString& silentMe
     if (result == 0)
         return {};
     const QString text = status.isEmpty() ? silentMeaning : status;
-    return Outcome::failed(QStringLiteral("%1 (Ergebnis %2)").arg(text).arg(result));
+    // One arg() call: a chained one would fill a "%1" inside the text itself.
+    return Outcome::failed(QStringLiteral("%1 (Ergebnis %2)").arg(text, QString::number(result)));
 }
 
 PageDecodeHooks decodeHooks(const Progress& progress)
@@ -156,7 +157,7 @@ Outcome FaxToPbm(const QString& inFile, const QString& prefix, const Progress& p
         const PageDecodeHooks hooks = decodeHooks(progress);
         for (int page = 0; page < doc.PageCount; ++page) {
             const DecodedPage decoded = decoder.decode(doc.Pages[static_cast<size_t>(page)], 1.0, 1, hooks);
-            const QString name = QStringLiteral("%1-%2.pbm").arg(prefix).arg(page + 1);
+            const QString name = QStringLiteral("%1-%2.pbm").arg(prefix, QString::number(page + 1));
             if (decoded.bitmap.width == 0 || decoded.bitmap.height == 0) {
                 if (note)
                     note(QStringLiteral("Seite %1 ergibt kein Bild, %2 nicht geschrieben")
