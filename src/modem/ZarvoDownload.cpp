@@ -118,6 +118,10 @@ quint8 TZarvo::ClearMemory()
         return refused;
     CachedBlock = -1;
     QCoreApplication::processEvents();
+    // Busy is still false during that pass: a timer tick may have locked the modem or started
+    // another exchange meanwhile.
+    if (Busy)
+        return 5;
     ShowStatus(QStringLiteral("Speicher wird gelöscht.Bitte warten"));
     SendCommand(QStringLiteral("AT+MEM"), true, false);
     // An "ERROR" or no answer at all means the memory was not erased; saying so is the least.

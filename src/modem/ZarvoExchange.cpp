@@ -95,6 +95,9 @@ void TZarvo::RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitRep
     Busy = true;
     LastLine.clear();
     PrevLine.clear();
+    // An unfinished line of an earlier exchange (a block download broken off, a reply cut by the
+    // time limit) would otherwise prefix this reply's first line.
+    LineBuffer.clear();
     m_replyTimedOut = false;
     port->SendString(Cmd.toLatin1() + '\r');
     AddLog(u'<' + Cmd);

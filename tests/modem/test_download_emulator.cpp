@@ -1,6 +1,8 @@
 // Block download, message assembly, erase and line playback against the emulated modem.
 #include "test_memory_support.h"
 
+#include <QTimer>
+
 namespace zarvo::test {
 namespace {
 
@@ -120,8 +122,12 @@ TEST_P(DownloadFault, EndsWithAFailureAndPassesNothingOn)
     EXPECT_FALSE(c.z.Busy || c.z.Capturing || c.z.MainPort->Connected());
     EXPECT_EQ(c.z.CachedBlock, 4) << "the good block stays cached, the broken one is not";
 
-    // The fault hit once: the next attempt fetches block 5 again and succeeds.
+    // The fault hit once: the next attempt fetches block 5 again and succeeds. The broken block's
+    // unfinished line must not leak into the next reply.
     modem.emulator().revive();
+    c.log.lines.clear();
+    c.z.SendCommand("AT", true, false);
+    EXPECT_EQ(c.log.lines, QStringList({"<AT", ">OK", "*l1*OK*", "*l2**"}));
     modem.clearTranscript();
     ASSERT_EQ(c.z.GetMessage(1, data), 0);
     EXPECT_EQ(data, 'D' + Bytes(m.body));
@@ -169,6 +175,18 @@ TEST(EraseMemory, ErasesThenRestartsTheClockUnlessRefused)
         EXPECT_TRUE(c.z.ClockRead);
         EXPECT_TRUE(modem.emulator().directory().empty());
     }
+}
+
+TEST(EraseMemory, ModemLockedDuringTheOpeningEventPassIsLeftAlone)
+{
+    EmulatorFixture modem(QuietModem());
+    Component c;
+    // The background monitor's tick, due while the erase handles pending events, locks the modem.
+    QTimer::singleShot(0, [&] { c.z.LockModem(true); });
+    EXPECT_EQ(c.z.ClearMemory(), 5);
+    EXPECT_TRUE(modem.transcript().empty());
+    EXPECT_TRUE(c.z.Busy && c.z.Locked) << "the lock is not undone by the erase";
+    c.z.LockModem(false);
 }
 
 TEST(LinePlayback, PlayAndStopCommands)
