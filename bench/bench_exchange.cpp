@@ -27,7 +27,8 @@ template <typename F> void measure(const char* what, F&& f)
     f();
     const double cpu = cpuSeconds() - cpu0;
     std::printf("%-44s wall %7.3f s   cpu %7.4f s   (%.2f%% of wall)\n", what,
-                static_cast<double>(wall.elapsed()) / 1000.0, cpu, 100.0 * cpu * 1000.0 / static_cast<double>(wall.elapsed()));
+                static_cast<double>(wall.elapsed()) / 1000.0, cpu,
+                100.0 * cpu * 1000.0 / static_cast<double>(wall.elapsed()));
 }
 
 } // namespace
@@ -52,7 +53,8 @@ int main(int argc, char** argv)
     zarvo::TZarvo z;
     z.MainPort->SetComPort(zarvo::pnCOM1);
     // The emulator thread's own CPU counts too; it idles in poll().
-    measure("command without reply wait (500 ms pause)", [&] { z.SendCommand("ATE0V1+MSR=0", false, false); });
+    measure("command without reply wait (500 ms pause)",
+            [&] { z.SendCommand("ATE0V1+MSR=0", false, false); });
     z.SetReplyTimeout(10000);
     measure("query never answered (10 s time limit)", [&] { z.SendCommand("ATE0V1+MSR=0", true, true); });
     measure("answered command (AT, reply wait)", [&] { z.SendCommand("AT", true, false); });

@@ -8,13 +8,13 @@ namespace zarvo {
 // A number in a modem reply or a typed value could not be converted. The application shows
 // what() in its standard error box.
 class ConvertError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A profile file could not be written; what() is "In <file> kann nicht geschrieben werden".
 class IniWriteError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -134,9 +134,11 @@ void IniProfile::writeString(const QString& section, const QString& key, const Q
     const QByteArray entry = key.toUtf8() + '=' + value.toUtf8();
     if (loc.keyLine >= 0) {
         ini.lines[loc.keyLine] = entry;
-    } else if (loc.sectionLine >= 0) {
+    }
+    else if (loc.sectionLine >= 0) {
         ini.lines.insert(loc.lastEntryLine + 1, entry);
-    } else {
+    }
+    else {
         ini.lines.append('[' + section.toUtf8() + ']');
         ini.lines.append(entry);
     }

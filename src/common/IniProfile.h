@@ -9,7 +9,7 @@ namespace zarvo {
 // write replaces the key's line in place or appends it to its section, keeping every other line.
 // Every call reads the file afresh, so several objects on one file stay consistent.
 class IniProfile {
-public:
+  public:
     explicit IniProfile(QString fileName);
 
     const QString& fileName() const { return m_fileName; }
@@ -24,7 +24,7 @@ public:
     void writeInteger(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value);
 
-private:
+  private:
     QString m_fileName;
 };
 

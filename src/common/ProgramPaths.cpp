@@ -42,7 +42,8 @@ QString programFile(const QString& name)
 QString findData(const QString& name)
 {
     const QString exeDir = QFileInfo(executablePath()).absolutePath();
-    const QStringList places = {programDir(), QStringLiteral(ZARVO_DATADIR), exeDir + QStringLiteral("/../share/zarvo"),
+    const QStringList places = {programDir(), QStringLiteral(ZARVO_DATADIR),
+                                exeDir + QStringLiteral("/../share/zarvo"),
                                 QStringLiteral(ZARVO_SOURCE_DATADIR)};
     for (const QString& place : places) {
         if (place.isEmpty())

@@ -6,7 +6,7 @@ namespace zarvo {
 
 // Where the modem component writes its conversation log (the main window binds its memo).
 class ReportTarget {
-public:
+  public:
     virtual ~ReportTarget() = default;
     virtual void addLine(const QString& line) = 0;
     virtual void clear() = 0;
@@ -14,7 +14,7 @@ public:
 
 // Where the current status text goes (the main window binds the first status-bar panel).
 class StatusTarget {
-public:
+  public:
     virtual ~StatusTarget() = default;
     virtual void setText(const QString& text) = 0;
 };

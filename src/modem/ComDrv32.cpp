@@ -11,7 +11,8 @@ namespace zarvo {
 
 namespace {
 
-constexpr quint32 kBaudRates[] = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200};
+constexpr quint32 kBaudRates[] = {110,   300,   600,   1200,  2400,  4800,  9600,
+                                  14400, 19200, 38400, 56000, 57600, 115200};
 
 // Control-block flag bits the line settings are described by.
 constexpr quint32 kFlagBinary = 1;
@@ -188,9 +189,11 @@ int TCommPortDriver::SendData(const char* DataPtr, int DataSize)
                 sinceProgress.restart();
             }
             m_port->flush();
-        } else if (sinceProgress.elapsed() > m_outputTimeout) {
+        }
+        else if (sinceProgress.elapsed() > m_outputTimeout) {
             return -sent;
-        } else {
+        }
+        else {
             // Sleep until the device takes bytes instead of polling the queue.
             m_port->waitForBytesWritten(10);
         }

@@ -13,7 +13,18 @@ namespace zarvo {
 
 enum TComPortNumber { pnCOM1, pnCOM2, pnCOM3, pnCOM4, pnCOM5, pnCOM6, pnCOM7, pnCOM8, pnCOM9 };
 enum TComPortBaudRate {
-    br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200, br38400, br56000, br57600,
+    br110,
+    br300,
+    br600,
+    br1200,
+    br2400,
+    br4800,
+    br9600,
+    br14400,
+    br19200,
+    br38400,
+    br56000,
+    br57600,
     br115200
 };
 enum TComPortDataBits { db5BITS, db6BITS, db7BITS, db8BITS };
@@ -48,7 +59,7 @@ QString ComPortDevicePath(int portNumber);
 // polls for received data on a timer of the GUI thread.
 class TCommPortDriver : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TCommPortDriver(QObject* owner = nullptr);
     ~TCommPortDriver() override;
 
@@ -97,7 +108,7 @@ public:
     // Number of polling restarts, for tests of the polling-delay rule.
     int TimerStarts() const { return m_timerStarts; }
 
-private:
+  private:
     void PollTick();
     void FailDevice(const QString& why);
 

@@ -22,7 +22,7 @@ class FaxViewerOpener;
 // Operations return 8-bit result codes and report progress through ShowStatus.
 class TZarvo : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit TZarvo(QObject* owner = nullptr);
     ~TZarvo() override;
 
@@ -104,7 +104,7 @@ public:
     quint8 ShowFax(const QByteArray& Message);
     quint8 SaveFax(const QByteArray& Message, const QString& TiffFileName);
 
-private:
+  private:
     // The checks every memory operation starts with: 4 without a modem, 5 while busy, else 0.
     quint8 Refusal() const { return !ModemFound ? 4 : Busy ? 5 : 0; }
     void RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitReply, bool WaitSecondLine,

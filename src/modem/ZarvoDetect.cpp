@@ -33,7 +33,8 @@ quint8 TZarvo::TestPort(quint8 Port)
     ShowStatus(QStringLiteral("Teste COM") + QString::number(Port));
     if (!PortExists(Port)) {
         result = 1;
-    } else {
+    }
+    else {
         ShowStatus(QStringLiteral("Com Port ") + QString::number(Port) + QStringLiteral(" existiert"));
         MainPort->Disconnect();
         ProbePort->SetComPort(PortNumberToComPort(Port));
@@ -44,19 +45,22 @@ quint8 TZarvo::TestPort(quint8 Port)
         TestCommand(QStringLiteral("AT"), false, false);
         if (LastLine != QLatin1String("OK")) {
             result = 2;
-        } else {
+        }
+        else {
             ShowStatus(QStringLiteral("Modem ist angeschlossen"));
             TestCommand(QStringLiteral("ATE0#MDL?"), true, true);
             const QString& model = PrevLine;
             if (ReplyTimedOut()) {
                 result = 2; // it stopped answering: no modem to talk to
-            } else if (model.contains(QLatin1String("Robotics")) &&
-                (model.contains(QLatin1String("Message")) || model.contains(QLatin1String("Msg")))) {
+            }
+            else if (model.contains(QLatin1String("Robotics")) &&
+                     (model.contains(QLatin1String("Message")) || model.contains(QLatin1String("Msg")))) {
                 ShowStatus(QStringLiteral("US Robotics Modem angeschlossen"));
                 TestCommand(QStringLiteral("ATE0+MCS=1"), true, false);
                 MainPort->SetComPort(PortNumberToComPort(Port));
                 ModemFound = true;
-            } else {
+            }
+            else {
                 result = 3;
             }
         }

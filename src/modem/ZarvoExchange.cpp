@@ -40,8 +40,9 @@ TZarvo::TZarvo(QObject* owner) : QObject(owner)
     SetupPort(ProbePort, br19200, hhNONE);
     MainPort->SetOnReceiveData(
         [this](TCommPortDriver* sender, const char* data, int size) { MainPortReceive(sender, data, size); });
-    ProbePort->SetOnReceiveData(
-        [this](TCommPortDriver* sender, const char* data, int size) { ProbePortReceive(sender, data, size); });
+    ProbePort->SetOnReceiveData([this](TCommPortDriver* sender, const char* data, int size) {
+        ProbePortReceive(sender, data, size);
+    });
 
     const IniProfile ini(ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
     m_replyTimeout = ini.readInteger(QStringLiteral("Modem"), QStringLiteral("ReplyTimeout"), m_replyTimeout);
@@ -72,7 +73,8 @@ void TZarvo::LockModem(bool Lock)
     if (Lock && !Busy) {
         Busy = true;
         Locked = true;
-    } else if (!Lock && Locked) {
+    }
+    else if (!Lock && Locked) {
         Busy = false;
         Locked = false;
     }
@@ -116,7 +118,8 @@ void TZarvo::RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitRep
             else
                 ShowStatus(QStringLiteral("Keine Antwort auf ") + Cmd);
         }
-    } else {
+    }
+    else {
         Delay(500);
     }
 
@@ -130,7 +133,8 @@ void TZarvo::RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitRep
         }
         if (pass == kSecondLinePasses && PrevLine.isEmpty())
             AddLog(QStringLiteral("**Break waittwo**"));
-    } else if (!WaitSecondLine) {
+    }
+    else if (!WaitSecondLine) {
         PrevLine.clear();
     }
 
@@ -151,7 +155,8 @@ void TZarvo::MainPortReceive(TCommPortDriver*, const char* DataPtr, int DataSize
         if (c == 8) {
             if (!LineBuffer.isEmpty())
                 LineBuffer.chop(1);
-        } else if (c == 13) {
+        }
+        else if (c == 13) {
             const QString line = QString::fromLatin1(LineBuffer);
             if (!Capturing && !line.isEmpty())
                 AddLog(u'>' + line);
@@ -159,7 +164,8 @@ void TZarvo::MainPortReceive(TCommPortDriver*, const char* DataPtr, int DataSize
                 PrevLine = LastLine;
             LastLine = line;
             LineBuffer.clear();
-        } else if (c != 10) {
+        }
+        else if (c != 10) {
             LineBuffer.append(c);
         }
         if (Capturing)

@@ -9,7 +9,7 @@
 namespace {
 
 class IniProfileTest : public ::testing::Test {
-protected:
+  protected:
     QString path(const QString& name = QStringLiteral("ZARVO2.ini")) const { return dir.filePath(name); }
     void write(const QByteArray& text)
     {
@@ -90,7 +90,8 @@ TEST_F(IniProfileTest, UnwritableFileRaisesTheMessageWithTheFileName)
     try {
         ini.writeString("Modem", "ComPort", "1");
         FAIL() << "no error raised";
-    } catch (const zarvo::IniWriteError& e) {
+    }
+    catch (const zarvo::IniWriteError& e) {
         EXPECT_EQ(QString::fromStdString(e.what()), "In " + path() + " kann nicht geschrieben werden");
     }
 }
@@ -104,7 +105,8 @@ TEST(StrToIntTest, StrictDecimal)
         EXPECT_THROW(zarvo::StrToInt(bad), zarvo::ConvertError) << bad;
     try {
         zarvo::StrToInt("1x");
-    } catch (const zarvo::ConvertError& e) {
+    }
+    catch (const zarvo::ConvertError& e) {
         EXPECT_STREQ(e.what(), "'1x' ist kein gültiger Integerwert");
     }
 }

@@ -3,8 +3,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <ctime>
@@ -21,9 +21,11 @@ double processCpuSeconds()
 
 // Restores an environment variable when the test ends.
 class EnvGuard {
-public:
-    explicit EnvGuard(const char* name) : m_name(name), m_had(qEnvironmentVariableIsSet(name)),
-                                          m_old(qgetenv(name)) {}
+  public:
+    explicit EnvGuard(const char* name)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+    }
     ~EnvGuard()
     {
         if (m_had)
@@ -32,7 +34,7 @@ public:
             qunsetenv(m_name);
     }
 
-private:
+  private:
     const char* m_name;
     bool m_had;
     QByteArray m_old;

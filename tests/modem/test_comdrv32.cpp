@@ -15,7 +15,7 @@ using namespace zarvo;
 
 // A bare pseudo-terminal whose slave is mapped to COM3 through the program directory's [Ports].
 class PtyPort : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         int slave = -1;
@@ -39,7 +39,10 @@ protected:
         ::close(master);
         qputenv("ZARVO_HOME", oldHome);
     }
-    void fromModem(const QByteArray& bytes) { ASSERT_EQ(::write(master, bytes.data(), bytes.size()), bytes.size()); }
+    void fromModem(const QByteArray& bytes)
+    {
+        ASSERT_EQ(::write(master, bytes.data(), bytes.size()), bytes.size());
+    }
     QByteArray toModem()
     {
         QByteArray all;
@@ -86,7 +89,8 @@ TEST(ControlBlockTest, SettingsMapOntoTheControlBlock)
     EXPECT_EQ(dcb.Parity, 4);
     EXPECT_EQ(dcb.StopBits, 2);
 
-    const quint32 table[] = {110, 300, 600, 1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200};
+    const quint32 table[] = {110,   300,   600,   1200,  2400,  4800,  9600,
+                             14400, 19200, 38400, 56000, 57600, 115200};
     for (int i = br110; i <= br115200; ++i) {
         d.SetComPortSpeed(static_cast<TComPortBaudRate>(i));
         EXPECT_EQ(d.BuildControlBlock().BaudRate, table[i]);

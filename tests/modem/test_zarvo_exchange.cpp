@@ -137,7 +137,8 @@ TEST(ExchangeTest, ModemVanishingMidExchangeEndsItAndSaysSo)
     c.z.SendCommand("ATE0V1+MCR?", true, true);
     EXPECT_EQ(c.z.LastLine, "");
     EXPECT_FALSE(c.z.Busy);
-    EXPECT_TRUE(c.status.current.startsWith("Verbindung zum Modem unterbrochen")) << c.status.current.toStdString();
+    EXPECT_TRUE(c.status.current.startsWith("Verbindung zum Modem unterbrochen"))
+        << c.status.current.toStdString();
     zarvo::Delay(50);
     EXPECT_FALSE(c.z.MainPort->Connected());
 }
@@ -191,7 +192,7 @@ TEST(ShowStatusTest, ProgressFiguresAndEmptyTextsStayOutOfTheLog)
 
 // A scripted peer on a bare pseudo-terminal, for byte patterns a modem would not send by itself.
 class ScriptedPeer : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override
     {
         int slave = -1;
@@ -208,7 +209,8 @@ protected:
     // Writes the reply once the command arrived (inside the exchange's wait).
     void replyAfter(int ms, const QByteArray& bytes)
     {
-        QTimer::singleShot(ms, [this, bytes] { ASSERT_EQ(::write(master, bytes.data(), bytes.size()), bytes.size()); });
+        QTimer::singleShot(
+            ms, [this, bytes] { ASSERT_EQ(::write(master, bytes.data(), bytes.size()), bytes.size()); });
     }
     int master = -1;
     std::unique_ptr<zarvo::test::TempProgramDir> programDir;

@@ -9,7 +9,7 @@ namespace zarvo::test {
 
 // Log memo stand-in: keeps every line, counts clears.
 class RecordingReport : public ReportTarget {
-public:
+  public:
     void addLine(const QString& line) override { lines << line; }
     void clear() override
     {
@@ -22,7 +22,7 @@ public:
 
 // Status panel stand-in: keeps every text set, in order.
 class RecordingStatus : public StatusTarget {
-public:
+  public:
     void setText(const QString& text) override
     {
         current = text;
