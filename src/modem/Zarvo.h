@@ -103,6 +103,8 @@ class TZarvo : public QObject {
     void SetViewerOpener(FaxViewerOpener* opener) { m_viewerOpener = opener; }
     quint8 ShowFax(const QByteArray& Message);
     quint8 SaveFax(const QByteArray& Message, const QString& TiffFileName);
+    // The TIFF writer's code table file RFCG3.DAT.
+    static QString CodeFilePath();
 
   private:
     // The checks every memory operation starts with: 4 without a modem, 5 while busy, else 0.

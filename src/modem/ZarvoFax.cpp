@@ -49,6 +49,13 @@ quint8 TZarvo::ShowFax(const QByteArray& Message)
 // File errors (the code table or the TIFF file) and a malformed code table are not result codes:
 // they propagate as FaxFileError or ConvertError for the application's error display, and
 // "FAX gespeichert" is then not shown.
+QString TZarvo::CodeFilePath()
+{
+    const QString found = ProgramPaths::findData(QStringLiteral("RFCG3.DAT"));
+    // Where none is found, the program's directory is the place the error message names.
+    return found.isEmpty() ? ProgramPaths::programFile(QStringLiteral("RFCG3.DAT")) : found;
+}
+
 quint8 TZarvo::SaveFax(const QByteArray& Message, const QString& TiffFileName)
 {
     if (!IsFax(Message))
@@ -56,11 +63,9 @@ quint8 TZarvo::SaveFax(const QByteArray& Message, const QString& TiffFileName)
     if (Message.size() < 2 || Message.at(1) == '\0')
         return 25;
     ShowStatus(QStringLiteral("FAX wird decodiert. Bitte warten..."));
-    QString codeFile = ProgramPaths::findData(QStringLiteral("RFCG3.DAT"));
-    if (codeFile.isEmpty())
-        codeFile = ProgramPaths::programFile(QStringLiteral("RFCG3.DAT")); // named in the error
     const FaxBytes fax = FaxPart(Message);
-    const int pages = ProgramTiffWriter().SaveFaxAsTiff(fax, LocalName(TiffFileName), LocalName(codeFile));
+    const int pages =
+        ProgramTiffWriter().SaveFaxAsTiff(fax, LocalName(TiffFileName), LocalName(CodeFilePath()));
     // A fax without a single readable line gives no file rather than one no reader opens.
     if (pages == 0)
         return 25;

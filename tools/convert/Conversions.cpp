@@ -1,7 +1,6 @@
 #include "Conversions.h"
 
 #include "common/Errors.h"
-#include "common/ProgramPaths.h"
 #include "common/Targets.h"
 #include "fax/FAXTIF.h"
 #include "fax/FaxDocument.h"
@@ -123,12 +122,10 @@ Outcome FaxToTiff(const QString& inFile, const QString& tiffFile, const Progress
     return guarded([&] {
         const QByteArray data = readWhole(inFile);
         if (FaxFileKindOf(localName(inFile)) == FaxFileKind::Ufr) {
-            QString codeFile = ProgramPaths::findData(QStringLiteral("RFCG3.DAT"));
-            if (codeFile.isEmpty())
-                codeFile = ProgramPaths::programFile(QStringLiteral("RFCG3.DAT"));
             const auto* bytes = reinterpret_cast<const uint8_t*>(data.constData());
-            const int pages = ProgramTiffWriter().SaveFaxAsTiff({bytes, static_cast<size_t>(data.size())},
-                                                                localName(tiffFile), localName(codeFile));
+            const int pages =
+                ProgramTiffWriter().SaveFaxAsTiff({bytes, static_cast<size_t>(data.size())},
+                                                  localName(tiffFile), localName(TZarvo::CodeFilePath()));
             if (pages == 0)
                 return Outcome::failed(
                     QStringLiteral("Keine Seite mit einer lesbaren Zeile, keine Datei geschrieben"));
