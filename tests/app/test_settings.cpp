@@ -1,6 +1,6 @@
 // The settings file ZARVO2.ini and the autostart entry.
-#include "app/Autostart.h"
-#include "app/Settings.h"
+#include "app/core/Autostart.h"
+#include "app/core/Settings.h"
 #include "common/Errors.h"
 #include "common/ProgramPaths.h"
 

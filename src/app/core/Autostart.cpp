@@ -1,4 +1,4 @@
-#include "app/Autostart.h"
+#include "app/core/Autostart.h"
 
 #include "common/ProgramPaths.h"
 

@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "app/core/Settings.h"
 
 #include "common/IniProfile.h"
 #include "modem/Zarvo.h"
