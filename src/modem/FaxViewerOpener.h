@@ -17,6 +17,9 @@ class FaxViewerOpener {
     // and page count - its FaxData, shows it (not modal) and decodes it: SplitPages, then page 0.
     // Returns once page 0 is shown. Every call opens another window.
     virtual void OpenFaxViewer(TZarvo& owner, FaxBytes faxData) = 0;
+
+    // Creates and shows a new, empty viewer window that belongs to `owner`.
+    virtual void OpenEmptyViewer(TZarvo& owner) { (void)owner; }
 };
 
 } // namespace zarvo

@@ -102,6 +102,8 @@ class TZarvo : public QObject {
     // --- Fax hand-off and TIFF export (ZarvoFax.cpp) ---
     void SetViewerOpener(FaxViewerOpener* opener) { m_viewerOpener = opener; }
     quint8 ShowFax(const QByteArray& Message);
+    // Opens a new, empty fax viewer (nothing without an installed opener).
+    void OpenFaxViewer();
     quint8 SaveFax(const QByteArray& Message, const QString& TiffFileName);
     // The TIFF writer's code table file RFCG3.DAT.
     static QString CodeFilePath();

@@ -46,6 +46,12 @@ quint8 TZarvo::ShowFax(const QByteArray& Message)
     return 0;
 }
 
+void TZarvo::OpenFaxViewer()
+{
+    if (m_viewerOpener)
+        m_viewerOpener->OpenEmptyViewer(*this);
+}
+
 // File errors (the code table or the TIFF file) and a malformed code table are not result codes:
 // they propagate as FaxFileError or ConvertError for the application's error display, and
 // "FAX gespeichert" is then not shown.

@@ -32,6 +32,8 @@ class ViewerHolder : public QObject, public FaxViewerOpener {
         view->DecodeFax(std::move(faxData));
     }
 
+    void OpenEmptyViewer(TZarvo&) override { Create()->show(); }
+
   private:
     std::vector<std::unique_ptr<TFaxView>> m_views;
 };

@@ -9,7 +9,8 @@ class TFaxView;
 // belongs to `zarvo` and lives as long as it. Call once after creating the component.
 void InstallFaxViewer(TZarvo& zarvo);
 
-// Opens a new, empty viewer that belongs to `zarvo` (the main window's fax window command).
+// Opens a new, empty viewer that belongs to `zarvo`, as TZarvo::OpenFaxViewer does once the
+// viewer is installed; returns it.
 TFaxView* OpenFaxViewer(TZarvo& zarvo);
 
 } // namespace zarvo

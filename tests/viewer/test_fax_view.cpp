@@ -153,6 +153,11 @@ TEST_F(FaxViewTest, ShowFaxOpensANewViewerOnTheFax)
     EXPECT_EQ(shown, 2);
     TFaxView* empty = OpenFaxViewer(zarvo);
     EXPECT_EQ(empty->Doc.PageCount, 0);
+    zarvo.OpenFaxViewer(); // the main window's command
+    int windows = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        windows += qobject_cast<TFaxView*>(w) && w->isVisible();
+    EXPECT_EQ(windows, 4);
     empty->Close_Window->trigger();
     EXPECT_FALSE(empty->isVisible());
 }
