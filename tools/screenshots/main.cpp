@@ -32,7 +32,8 @@ void Context::save(QWidget* window, const QString& name)
     if (window->grab().save(file)) {
         ++m_saved;
         std::printf("%s\n", qPrintable(file));
-    } else {
+    }
+    else {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
     }
 }

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+namespace zarvo {
+
+// The dial-up component on Linux: ppp links. A connection is a network interface ppp<N> under
+// the sysfs root; its entry name is the interface name; it is connected while the interface is up.
+// Hanging up signals the pppd that owns it through its pid file, where the user may do so.
+class TRAS {
+  public:
+    static constexpr quint32 RASCS_Connected = 0x2000;
+    static constexpr quint32 RASCS_Dialling = 0; // the link exists but is not up yet
+    static constexpr int kMaxConnections = 4;
+
+    // sysfsRoot: where the network interfaces are listed; runDir: where pppd keeps its pid files.
+    explicit TRAS(QString sysfsRoot = QStringLiteral("/sys/class/net"),
+                  QString runDir = QStringLiteral("/run"));
+    // With CloseRasOnExit, a held connection is hung up.
+    ~TRAS();
+    TRAS(const TRAS&) = delete;
+    TRAS& operator=(const TRAS&) = delete;
+
+    bool CloseRasOnExit = true;
+
+    // Lists the active links, at most four, in name order; returns their number.
+    int GetConnections();
+    // The entry name of a listed connection; empty when there is none.
+    QString ConnectionName(int index) const;
+    // Takes the connection `index` when none is held yet, then queries the held one's state.
+    void SelectConnection(int index);
+    // Queries the held connection's state again and gives it as text.
+    QString ConnectStatusText();
+    quint32 State() const { return m_state; }
+    QString Held() const { return m_held; }
+    // Hangs the held connection up (silently where not permitted) and forgets it.
+    void ReleaseConnection();
+
+  private:
+    void QueryState();
+
+    QString m_root;
+    QString m_runDir;
+    QStringList m_connections;
+    QString m_held;
+    quint32 m_state = RASCS_Dialling;
+};
+
+} // namespace zarvo
