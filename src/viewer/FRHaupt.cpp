@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
 #include <QToolBar>
@@ -221,6 +222,8 @@ void TFaxView::showEvent(QShowEvent* event)
     // FormShow: a new viewer starts with the saved window size and height factor.
     const TfrmFROpt& opt = EnsureFrmFROpt(this);
     resize(opt.FensterWidth, opt.FensterHeight);
+    if (const QScreen* where = screen())
+        move(where->availableGeometry().center() - rect().center());
     Doc.HeightFactor = opt.Hoehemul;
     Fax200100->setChecked(Doc.HeightFactor == 2);
 }
