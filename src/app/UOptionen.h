@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 class QTabWidget;
 class QWidget;
@@ -66,7 +67,7 @@ class TOptionen : public QDialog {
     TZarvo& m_zarvo;
     TOpts& m_opts;
     QTabWidget* m_pages = nullptr;
-    OptionenPages* m_ui = nullptr;
+    std::unique_ptr<OptionenPages> m_ui;
     bool m_inPasswordCheck = false;
 };
 

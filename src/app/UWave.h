@@ -7,6 +7,7 @@
 #include <memory>
 
 class QIcon;
+class QLabel;
 class QToolButton;
 
 namespace zarvo {
@@ -74,7 +75,7 @@ class TWave : public QDialog {
     QToolButton* m_speedButton2 = nullptr;
     QToolButton* m_speedButton1 = nullptr;
     QToolButton* m_speedButton3 = nullptr;
-    class QLabel* m_status = nullptr;
+    QLabel* m_status = nullptr;
 };
 
 } // namespace zarvo
