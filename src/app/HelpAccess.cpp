@@ -16,6 +16,7 @@ struct HelpState {
     QString dir; // folder holding the pages
     int loads = 0;
     HelpUrlOpener opener;
+    HelpDataLocator locator;
 };
 
 HelpState& State()
@@ -35,7 +36,7 @@ bool LoadHtmlHelp()
     if (!s.loaded) {
         s.loaded = true;
         ++s.loads;
-        const QString index = ProgramPaths::findData(kIndexPage);
+        const QString index = s.locator ? s.locator(kIndexPage) : ProgramPaths::findData(kIndexPage);
         s.available = !index.isEmpty();
         s.dir = s.available ? QFileInfo(index).absolutePath() : QString();
     }
@@ -82,6 +83,11 @@ void ShowHelpTopic(QWidget* window, const QString& topic)
 void SetHelpUrlOpener(HelpUrlOpener opener)
 {
     State().opener = std::move(opener);
+}
+
+void SetHelpDataLocator(HelpDataLocator locator)
+{
+    State().locator = std::move(locator);
 }
 
 int HelpLoadCount()

@@ -30,6 +30,11 @@ QUrl HelpTopicUrl(const QString& topic);
 using HelpUrlOpener = std::function<bool(const QUrl&)>;
 void SetHelpUrlOpener(HelpUrlOpener opener);
 
+// Where a data file is looked for; ProgramPaths::findData by default. Tests install their own
+// (an empty function restores the default) and call FreeHtmlHelp so the next load looks again.
+using HelpDataLocator = std::function<QString(const QString&)>;
+void SetHelpDataLocator(HelpDataLocator locator);
+
 // How many times the pages were looked for since start (a repeated load does not look again).
 int HelpLoadCount();
 

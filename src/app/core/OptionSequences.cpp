@@ -32,6 +32,8 @@ bool ApplyOptions(TZarvo& zarvo, TOpts& current, const TOpts& wanted)
 {
     TOpts copy = wanted;
     copy.ModemOptions.LocalMode = false;
+    // A hand-edited settings file may hold a quote, which would end the quoted fax ID early.
+    copy.ModemOptions.FaxId = ModemTextOnly(copy.ModemOptions.FaxId);
     bool ok = true;
     if (current.ComPort != copy.ComPort) {
         if (copy.ForcePort)

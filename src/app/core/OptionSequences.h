@@ -18,7 +18,8 @@ QString NoModemText(quint8 port);
 // US Robotics Message modem; other results have none (empty).
 QString PortTestText(quint8 result);
 
-// Makes `wanted` current. Works on a copy with LocalMode cleared. When the copy's port differs from
+// Makes `wanted` current. Works on a copy with LocalMode cleared and the fax ID reduced to
+// ModemTextOnly. When the copy's port differs from
 // current.ComPort it is forced (ForcePort set) or tested; on success, or with the port unchanged,
 // the self-mode options are written to the modem and `current` becomes the copy. On a failed test
 // NoModemText is shown through the message seam and `current` stays. Returns success.
