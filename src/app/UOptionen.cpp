@@ -184,12 +184,12 @@ QString TOptionen::SettingsFileName()
 
 void TOptionen::OkBtnClick()
 {
-    Guarded([this] {
-        TOpts collected;
-        DialogToOpts(collected);
-        ApplyOpts(collected);
-        // Saved even when the new port did not answer: the file then holds the user's choice for
-        // the next start. A file that cannot be written keeps the dialog open (the box says why).
+    TOpts collected;
+    DialogToOpts(collected);
+    Guarded([&] { ApplyOpts(collected); });
+    // Saved even when applying failed: the file then holds the user's choice for the next start.
+    // A file that cannot be written keeps the dialog open (the box says why).
+    Guarded([&] {
         SaveSettings(collected, SettingsFileName());
         accept();
     });

@@ -96,7 +96,11 @@ TWave::TWave(QWidget* parent) : QDialog(parent), m_player(std::make_unique<WavPl
     UpdateButtons();
 }
 
-TWave::~TWave() = default;
+TWave::~TWave()
+{
+    // The player goes before the buttons its signal updates.
+    m_player->disconnect(this);
+}
 
 void TWave::SetFileName(const QString& FileName)
 {

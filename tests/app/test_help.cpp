@@ -57,8 +57,9 @@ TEST_F(HelpTest, EveryTopicInUseExistsWithItsAnchor)
         ASSERT_TRUE(page.open(QIODevice::ReadOnly)) << topic;
         const QString html = QString::fromUtf8(page.readAll());
         EXPECT_TRUE(html.contains(QStringLiteral("lang=\"de\""))) << topic;
-        if (url.hasFragment())
+        if (url.hasFragment()) {
             EXPECT_TRUE(html.contains(QStringLiteral("id=\"%1\"").arg(url.fragment()))) << topic;
+        }
         // Links between the pages must lead somewhere.
         const QRegularExpression link(QStringLiteral("href=\"([a-z]+\\.htm)"));
         for (auto m = link.globalMatch(html); m.hasNext();) {
