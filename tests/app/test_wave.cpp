@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -190,6 +191,30 @@ TEST_F(WaveTest, ClosingByTitleBarOrButtonReleasesThePlayer)
         };
         wave.ShowModal();
     }
+}
+
+// Runs only where a sound server answers (for example a null sink started for the tests).
+TEST_F(WaveTest, PlaysToTheEndPausesAndGoesBackToTheStart)
+{
+    wave.Player().SetOutputAllowed(true);
+    ASSERT_TRUE(wave.Open());
+    if (!wave.SoundAvailable())
+        GTEST_SKIP() << "no sound output here";
+    WavPlayer& p = wave.Player();
+    p.Play();
+    EXPECT_EQ(p.state(), WavPlayer::State::Playing);
+    p.Pause();
+    EXPECT_EQ(p.state(), WavPlayer::State::Paused);
+    p.Play(); // resumes
+    EXPECT_EQ(p.state(), WavPlayer::State::Playing);
+    QTRY_COMPARE_WITH_TIMEOUT(p.state(), WavPlayer::State::Stopped, 60000);
+    EXPECT_EQ(p.PositionBytes(), p.Pcm().size()) << "everything was handed to the output";
+    p.Rewind();
+    EXPECT_EQ(p.PositionBytes(), 0);
+    p.Play();
+    p.Stop();
+    EXPECT_EQ(p.state(), WavPlayer::State::Stopped);
+    EXPECT_LT(p.PositionBytes(), p.Pcm().size()) << "stop keeps the place heard so far";
 }
 
 } // namespace
