@@ -252,6 +252,7 @@ void THaupt::FormActivate()
         return;
     }
     CheckNewMessages();
+    UpdateBusyDisplay();
     SG->setEnabled(true);
 }
 

@@ -130,6 +130,9 @@ class THaupt : public QMainWindow {
 
     // --- Background tick (UHauptMonitor.cpp) ---
     void Timer1Timer();
+    // The tick's busy display: the "warten..." panel and which commands may run now. Also run
+    // when a command or an activation ends, so the commands do not wait for the next tick.
+    void UpdateBusyDisplay();
 
     // --- Command line (UHauptCommandLine.cpp) ---
     void ProcessCommandLine();

@@ -72,8 +72,10 @@ void THaupt::BuildActions()
         if (*spec.shortcut)
             action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
         const auto execute = spec.execute;
-        connect(action, &QAction::triggered, this,
-                [this, execute] { Guarded([this, execute] { (this->*execute)(); }); });
+        connect(action, &QAction::triggered, this, [this, execute] {
+            Guarded([this, execute] { (this->*execute)(); });
+            UpdateBusyDisplay();
+        });
         addAction(action); // shortcuts work even for actions that are only in the tray menu
     }
     Action(QStringLiteral("Z_Status"))->setCheckable(true);

@@ -12,9 +12,16 @@ namespace zarvo {
 
 void THaupt::Timer1Timer()
 {
-    if (QAction* emergency = findChild<QAction*>(QStringLiteral("NotAbbruchderAnwendung1")))
+    // A hidden menu item can never be chosen, so the emergency exit appears with the status log.
+    if (QAction* emergency = findChild<QAction*>(QStringLiteral("NotAbbruchderAnwendung1"))) {
+        emergency->setVisible(!Modemstatus->isHidden());
         emergency->setEnabled(!Modemstatus->isHidden());
+    }
+    UpdateBusyDisplay();
+}
 
+void THaupt::UpdateBusyDisplay()
+{
     const BusyDisplay display = BusyDisplayFor(Zarvo1->Busy, RowCount() - 1);
     StatusPanel1->setText(display.PanelText);
     SG->setEnabled(display.GridEnabled);

@@ -1,0 +1,148 @@
+// The main window's widget-free rules: list rows, size rules, activation, start mode, log file,
+// about line, busy display.
+#include "app/About.h"
+#include "app/core/ActivationFilter.h"
+#include "app/core/MessageList.h"
+#include "app/core/StartMode.h"
+#include "app/core/StatusLogFile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <stdexcept>
+
+namespace zarvo::test {
+namespace {
+
+tMessageReport Report(int type, int size, bool listened, bool downloaded)
+{
+    tMessageReport r;
+    r.MsgType = static_cast<quint8>(type);
+    r.Size = static_cast<quint8>(size);
+    r.Listened = listened;
+    r.Downloaded = downloaded;
+    r.Id = QStringLiteral("0301 1234");
+    r.Received = std::numeric_limits<double>::quiet_NaN();
+    return r;
+}
+
+TEST(HauptRows, EachTypeGetsItsTextAndUnit)
+{
+    const MessageRow fax = MessageRowFor(Report(1, 3, true, false));
+    EXPECT_EQ(fax[0], "Fax");
+    EXPECT_EQ(fax[1], "0301 1234");
+    EXPECT_EQ(fax[2], "True");
+    EXPECT_EQ(fax[3], "false");
+    EXPECT_EQ(fax[4], "3 Seite(n)");
+    EXPECT_EQ(fax[5], "Uhr Neustart");
+    EXPECT_EQ(MessageRowFor(Report(2, 12, false, true))[4], "12 Sekunden");
+    EXPECT_EQ(MessageRowFor(Report(2, 12, false, true))[0], "Sprache");
+    const MessageRow data = MessageRowFor(Report(3, 120, false, false));
+    EXPECT_EQ(data[0], "Daten");
+    EXPECT_EQ(data[4], "120 Byte");
+    const MessageRow unknown = MessageRowFor(Report(7, 5, false, false));
+    EXPECT_EQ(unknown[0], "");
+    EXPECT_EQ(unknown[4], "5 ");
+}
+
+TEST(HauptRows, UnlistenedAreTheFalseRowsOnly)
+{
+    std::vector<MessageRow> rows(4);
+    rows[0][2] = "True";
+    rows[1][2] = "false";
+    rows[2][2] = ""; // a row whose entry could not be read
+    rows[3][2] = "false";
+    EXPECT_EQ(UnlistenedMessages(rows), (std::vector<int>{2, 4}));
+}
+
+TEST(HauptSizes, WidthJumpsBetween368And369)
+{
+    EXPECT_EQ(FittedClientWidth(0), 419);
+    EXPECT_EQ(FittedClientWidth(368), 419);
+    EXPECT_EQ(FittedClientWidth(369), 435);
+    EXPECT_EQ(FittedClientWidth(500), 566);
+    EXPECT_EQ(ColumnWidth(40, 8), 51);
+}
+
+TEST(HauptSizes, CellImageSitsLeftOfTheMiddleRoundedHalfToEven)
+{
+    EXPECT_EQ(CellImageX(0, 64), 16);
+    EXPECT_EQ(CellImageX(10, 15), 10 + 2 - 16); // 2.5 -> 2
+    EXPECT_EQ(CellImageX(10, 17), 10 + 4 - 16); // 3.5 -> 4
+}
+
+TEST(HauptActivation, OnlyReturnsFromOurOwnWindowsCount)
+{
+    int main = 0, dialog = 0, viewer = 0;
+    ActivationFilter f;
+    EXPECT_TRUE(f.FocusChanged(&main, &main));    // first showing
+    EXPECT_FALSE(f.FocusChanged(nullptr, &main)); // another program
+    EXPECT_FALSE(f.FocusChanged(&main, &main));   // ... and back: no check
+    EXPECT_FALSE(f.FocusChanged(&dialog, &main));
+    EXPECT_FALSE(f.FocusChanged(nullptr, &main)); // the dialog closes, focus passes through nothing
+    EXPECT_TRUE(f.FocusChanged(&main, &main));
+    EXPECT_FALSE(f.FocusChanged(&viewer, &main));
+    EXPECT_TRUE(f.FocusChanged(&main, &main));
+}
+
+TEST(HauptStartMode, DisplayAndBatchSwitches)
+{
+    std::map<std::string, QByteArray> env;
+    const auto read = [&env](const char* name) { return env[name]; };
+    EXPECT_FALSE(HasDisplay(read));
+    env["WAYLAND_DISPLAY"] = "wayland-0";
+    EXPECT_TRUE(HasDisplay(read));
+    env.clear();
+    env["QT_QPA_PLATFORM"] = "offscreen";
+    EXPECT_TRUE(HasDisplay(read));
+
+    EXPECT_FALSE(IsBatchRun({"zarvo"}));
+    EXPECT_FALSE(IsBatchRun({"zarvo", "/AUTORUN", "/LOG"}));
+    EXPECT_TRUE(IsBatchRun({"zarvo", "-h"}));
+    EXPECT_TRUE(IsBatchRun({"zarvo", "/?"}));
+    EXPECT_TRUE(IsBatchRun({"zarvo", "/stp:/tmp/x"}));
+    EXPECT_TRUE(IsBatchRun({"zarvo", "xDELETEALL"}));
+    EXPECT_TRUE(NoDisplayMessage().contains("DISPLAY"));
+}
+
+TEST(HauptLogFile, LinesEndWithCrLfAndFailureNamesTheFile)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath("ZARVO.LOG");
+    SaveStatusLog(QString::fromUtf8("<ATE0V1+MSR=0\n>OK\n-Fehlschlag bei ATE0V1+MSR=0 ä"), name);
+    QFile f(name);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromLocal8Bit(f.readAll()),
+              QString::fromUtf8("<ATE0V1+MSR=0\r\n>OK\r\n-Fehlschlag bei ATE0V1+MSR=0 ä\r\n"));
+    const QString bad = dir.filePath("missing/ZARVO.LOG");
+    try {
+        SaveStatusLog("x", bad);
+        FAIL() << "no error";
+    }
+    catch (const std::runtime_error& e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()), "Datei " + bad + " kann nicht erstellt werden");
+    }
+}
+
+TEST(HauptAbout, VersionLineHasFourNumbers)
+{
+    EXPECT_EQ(AboutVersionLine("2.0.4.1"), "Version 2.0.4.1 Build 240103");
+    EXPECT_EQ(AboutVersionLine("0.1.0"), "Version 0.1.0.0 Build 240103");
+}
+
+TEST(HauptBusy, CommandsFollowTheBusyFlagAndTheList)
+{
+    const BusyDisplay busy = BusyDisplayFor(true, 3);
+    EXPECT_EQ(busy.PanelText, "warten...");
+    EXPECT_FALSE(busy.GridEnabled || busy.ProgramCommands || busy.MessageCommands);
+    const BusyDisplay empty = BusyDisplayFor(false, 0);
+    EXPECT_EQ(empty.PanelText, "");
+    EXPECT_TRUE(empty.GridEnabled && empty.ProgramCommands);
+    EXPECT_FALSE(empty.MessageCommands);
+    EXPECT_TRUE(BusyDisplayFor(false, 1).MessageCommands);
+}
+
+} // namespace
+} // namespace zarvo::test
