@@ -12,6 +12,7 @@
 #include "modem/Zarvo.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,6 +38,27 @@ template <class F> void Guarded(F&& f)
         ShowException(e);
     }
 }
+
+// While the modem is asked (the wait runs the event loop), the pages and buttons take no clicks, so
+// OK cannot close the dialog in the middle of a port test and no test starts twice.
+class InputPause {
+  public:
+    explicit InputPause(const QList<QWidget*>& widgets) : m_widgets(widgets)
+    {
+        for (QWidget* w : m_widgets)
+            w->setEnabled(false);
+    }
+    ~InputPause()
+    {
+        for (QWidget* w : m_widgets)
+            w->setEnabled(true);
+    }
+    InputPause(const InputPause&) = delete;
+    InputPause& operator=(const InputPause&) = delete;
+
+  private:
+    QList<QWidget*> m_widgets;
+};
 
 } // namespace
 
@@ -84,6 +106,10 @@ void TOptionen::BuildButtons()
     cancel->setObjectName(QStringLiteral("BitBtn2"));
     connect(ok, &QPushButton::clicked, this, [this] { OkBtnClick(); });
     connect(help, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    auto* f1 = new QAction(this);
+    f1->setShortcut(QKeySequence(Qt::Key_F1));
+    addAction(f1);
+    connect(f1, &QAction::triggered, this, [this] { BitBtn1Click(); });
     connect(cancel, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
     layout()->addWidget(box);
 }
@@ -186,7 +212,10 @@ void TOptionen::OkBtnClick()
 {
     TOpts collected;
     DialogToOpts(collected);
-    Guarded([&] { ApplyOpts(collected); });
+    {
+        const InputPause pause({m_pages, findChild<QDialogButtonBox*>()});
+        Guarded([&] { ApplyOpts(collected); });
+    }
     // Saved even when applying failed: the file then holds the user's choice for the next start.
     // A file that cannot be written keeps the dialog open (the box says why).
     Guarded([&] {
@@ -210,6 +239,7 @@ void TOptionen::BitBtn1Click()
 
 void TOptionen::ComTestClick()
 {
+    const InputPause pause({m_pages, findChild<QDialogButtonBox*>()});
     Guarded([this] {
         const auto port = static_cast<quint8>(m_ui->CBComPort->currentIndex() + 1);
         const quint8 result = m_zarvo.TestPort(port);
