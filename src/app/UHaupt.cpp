@@ -234,6 +234,18 @@ void THaupt::FocusWindowChanged(QWindow* window)
     QTimer::singleShot(0, this, [this] { Guarded([this] { FormActivate(); }); });
 }
 
+void THaupt::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    // The first showing is the first activation, also where no window manager ever hands the
+    // window the focus; the focus that may follow it is then no new activation.
+    m_activation.FocusChanged(windowHandle(), windowHandle());
+    QTimer::singleShot(0, this, [this] { Guarded([this] { FormActivate(); }); });
+}
+
 void THaupt::FormActivate()
 {
     // Dialogs and boxes of the start-up reactivate the window when they close; the start-up itself

@@ -143,6 +143,7 @@ class THaupt : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -168,6 +169,7 @@ class THaupt : public QMainWindow {
     bool m_closing = false;    // the close query is running
     bool m_closed = false;     // closing was accepted
     bool m_quitting = false;   // the application is shutting down
+    bool m_shown = false;      // the window was shown once
 };
 
 // Runs a command, showing an exception that ends it in the standard error box rather than

@@ -5,6 +5,7 @@
 #include "app/UHauptImages.h"
 #include "app/UOptionen.h"
 #include "app/UWave.h"
+#include "app/core/GermanLocale.h"
 #include "app/core/StartMode.h"
 #include "common/MessageSeam.h"
 #include "viewer/MessageBoxes.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv)
     QApplication::setWindowIcon(zarvo::ApplicationIcon());
     // The main window's close ends the program, even while fax viewers are still open.
     QApplication::setQuitOnLastWindowClosed(false);
+    zarvo::UseGermanLocale();
 
     zarvo::WidgetMessages boxes;
     if (display)
