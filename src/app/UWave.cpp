@@ -165,6 +165,8 @@ void TWave::showEvent(QShowEvent* event)
 {
     FormActivate();
     QDialog::showEvent(event);
+    // Space or Enter then plays the message at once (or saves it when nothing can play).
+    (m_btPlay->isEnabled() ? m_btPlay : m_speedButton2)->setFocus();
 }
 
 void TWave::closeEvent(QCloseEvent* event)
