@@ -1,9 +1,12 @@
 // Help access: finding the pages once, topics with anchors, the message without pages.
 #include "ScriptedMessages.h"
 #include "app/HelpAccess.h"
+#include "app/UOptionen.h"
 #include "common/ProgramPaths.h"
+#include "modem/Zarvo.h"
 
 #include <QFile>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -81,6 +84,19 @@ TEST_F(HelpTest, WithoutPagesEveryTopicShowsTheMessage)
     EXPECT_EQ(boxes.shown[0].text,
               QStringLiteral("HTML Hilfe nicht integriert (bei Microsoft herunterladbar)"));
     EXPECT_TRUE(HelpTopicUrl(QStringLiteral("sprfen.htm")).isEmpty());
+
+    // The options dialog's help button says the same and the dialog stays open.
+    TZarvo zarvo;
+    TOpts opts;
+    TOptionen dialog(zarvo, opts);
+    dialog.ModalHook = [&](TOptionen& d) {
+        d.findChild<QPushButton*>(QStringLiteral("BitBtn1"))->click();
+        EXPECT_TRUE(d.isVisible());
+        return 0;
+    };
+    dialog.ShowModal();
+    EXPECT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown.back().text, boxes.shown.front().text);
 }
 
 } // namespace
