@@ -4,6 +4,8 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QFile>
+#include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -104,6 +106,24 @@ TEST(HauptStartup, ShowingTheWindowAndReturningFromADialogActivateIt)
     other.close();
     w.haupt.activateWindow();
     EXPECT_TRUE(QTest::qWaitFor([&] { return CountOf(modem.transcript(), "ATE0V1+MSR=0") == 1; }, 20000));
+}
+
+TEST(HauptStartup, WithoutDisplayTheProgramSaysSoAndEndsWithTwo)
+{
+    const QString program = QStringLiteral(ZARVO_BINARY_DIR "/src/app/zarvo");
+    if (!QFile::exists(program))
+        GTEST_SKIP() << "zarvo is not built";
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    QProcess zarvo;
+    zarvo.setProcessEnvironment(env);
+    zarvo.start(program, {QStringLiteral("/LOG")});
+    ASSERT_TRUE(zarvo.waitForFinished(30000));
+    EXPECT_EQ(zarvo.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(zarvo.exitCode(), 2);
+    EXPECT_TRUE(QString::fromLocal8Bit(zarvo.readAllStandardError())
+                    .contains(QString::fromUtf8("grafische Oberfläche")));
 }
 
 } // namespace
