@@ -10,12 +10,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -251,19 +253,30 @@ TEST_F(OptionenTest, FaxIdKeepsOnlyWhatTheQuotedCommandCarries)
     EXPECT_EQ(modem.transcript(), Then(kQueries, {"ATE0V1+MFI=\"xy\"", "ATE0V1+MCW"}));
 }
 
-TEST_F(OptionenTest, UnwritableFileKeepsTheDialogOpenAfterApplying)
+// A settings file that cannot be written (here a folder stands in its place, which stops root too).
+TEST(OptionenFileTest, UnwritableFileKeepsTheDialogOpenAfterApplying)
 {
-    QFile::setPermissions(TOptionen::SettingsFileName(), QFileDevice::ReadOwner);
-    if (QFileInfo(TOptionen::SettingsFileName()).isWritable())
-        GTEST_SKIP() << "running with rights that ignore file modes";
-    Show([&] {
-        Child<QLineEdit>("EdFax_ID")->setText(QStringLiteral("Neu"));
-        Child<QPushButton>("OkBtn")->click();
-        EXPECT_TRUE(dialog->isVisible());
-    });
-    ASSERT_FALSE(boxes.shown.empty());
-    EXPECT_TRUE(boxes.shown.back().text.startsWith(QStringLiteral("In ")))
-        << boxes.shown.back().text.toStdString();
+    QTemporaryDir home;
+    const QByteArray saved = qgetenv("ZARVO_HOME");
+    qputenv("ZARVO_HOME", home.path().toLocal8Bit());
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("ZARVO2.ini")));
+    ScriptedMessages boxes;
+    TZarvo zarvo; // no modem: applying writes nothing to it
+    TOpts opts;
+    opts.ComPort = 1;
+    TOptionen dialog(zarvo, opts);
+    dialog.OptsToDialog(opts);
+    dialog.ModalHook = [&](TOptionen& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("EdFax_ID"))->setText(QStringLiteral("Neu"));
+        d.findChild<QPushButton*>(QStringLiteral("OkBtn"))->click();
+        EXPECT_TRUE(d.isVisible()) << "the dialog stays open";
+        return d.result();
+    };
+    EXPECT_EQ(dialog.ShowModal(), QDialog::Rejected);
+    saved.isNull() ? qunsetenv("ZARVO_HOME") : qputenv("ZARVO_HOME", saved);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("In "))) << boxes.shown[0].text.toStdString();
     EXPECT_EQ(opts.ModemOptions.FaxId, QStringLiteral("Neu")) << "applied all the same";
 }
 
