@@ -74,10 +74,13 @@ void ShowHelpTopic(QWidget* window, const QString& topic)
     // A missing page or anchor is the browser's matter, as it was the help viewer's.
     const QUrl url = HelpTopicUrl(topic);
     const HelpUrlOpener& opener = State().opener;
-    if (opener)
-        opener(url);
-    else
-        QDesktopServices::openUrl(url);
+    const bool shown = opener ? opener(url) : QDesktopServices::openUrl(url);
+    // Without a browser the user would otherwise see nothing at all: say where the page is.
+    if (!shown)
+        Messages().information(kAppCaption,
+                               QStringLiteral("Die Hilfe kann nicht angezeigt werden, weil kein "
+                                              "Browser gefunden wurde. Die Hilfeseite liegt hier:\r") +
+                                   url.toLocalFile());
 }
 
 void SetHelpUrlOpener(HelpUrlOpener opener)

@@ -16,7 +16,8 @@ bool LoadHtmlHelp();
 
 // Opens `topic` ("hauptfen.htm", "optdlg.htm#modme", ...) in the browser, or shows
 // "HTML Hilfe nicht integriert (bei Microsoft herunterladbar)" when help is not available.
-// `window` is the asking window (unused by the browser; kept so callers read as before).
+// `window` is the asking window (unused by the browser; kept so callers read as before). When no
+// browser can be started, a message names the page's file.
 void ShowHelpTopic(QWidget* window, const QString& topic);
 
 // Forgets the load, so the next LoadHtmlHelp looks again (the main window's close).

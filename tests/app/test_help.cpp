@@ -50,6 +50,15 @@ TEST_F(HelpTest, LooksForThePagesOnceAndOpensTopicsWithTheirAnchor)
     EXPECT_TRUE(boxes.shown.empty());
 }
 
+TEST_F(HelpTest, WithoutABrowserTheMessageNamesThePage)
+{
+    SetHelpUrlOpener([](const QUrl&) { return false; });
+    ShowHelpTopic(nullptr, QStringLiteral("optdlg.htm#modme"));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.endsWith(QStringLiteral("/help/optdlg.htm")))
+        << boxes.shown[0].text.toStdString();
+}
+
 TEST_F(HelpTest, EveryTopicInUseExistsWithItsAnchor)
 {
     const char* topics[] = {"hauptfen.htm", "sprfen.htm", "optdlg.htm#programm", "optdlg.htm#hintergrund",
