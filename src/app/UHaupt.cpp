@@ -1,6 +1,7 @@
 // THaupt: creation, layout and the activation sequence of the main window.
 #include "app/UHaupt.h"
 
+#include "app/About.h"
 #include "app/HelpAccess.h"
 #include "app/TaskIcon.h"
 #include "app/UHauptImages.h"
@@ -101,6 +102,12 @@ THaupt::THaupt(QWidget* parent) : QMainWindow(parent)
 
 THaupt::~THaupt()
 {
+    // Children go in creation order, and the options dialog holds on to Zarvo1, which was created
+    // first: the windows handed over later go before it.
+    for (QWidget* window :
+         {static_cast<QWidget*>(Optionen), static_cast<QWidget*>(Wave), static_cast<QWidget*>(AboutBox)})
+        if (window && window->parent() == this)
+            delete window;
     // The component outlives the targets otherwise: unbind them before the widgets go.
     Zarvo1->ReportMemo = nullptr;
     Zarvo1->StatusPanel = nullptr;
