@@ -137,28 +137,11 @@ TEST(HauptCommands, BusyTickDisablesCommandsAndShowsWaiting)
     EXPECT_FALSE(w.action("Abspielen")->isEnabled()); // empty list
 }
 
-TEST(HauptCommands, ActionsMenusAndAbout)
+TEST(HauptCommands, ImagesAndAbout)
 {
     EmulatorFixture modem({}, 1, "[Modem]\nComPort=1\n" + ModemOptSection());
     HauptWindows w;
-    QAction* erase = w.action("AC_Speicherloesch");
-    EXPECT_EQ(erase->text(), QString::fromUtf8("Modemspeicher &löschen"));
-    EXPECT_EQ(erase->toolTip(), QString::fromUtf8("Löscht den Modemspeicher"));
-    EXPECT_EQ(erase->property("category").toString(), "Modem");
-    EXPECT_FALSE(erase->icon().isNull());
-    EXPECT_EQ(w.action("Abspielen")->shortcut(), QKeySequence("Ctrl+A"));
-    EXPECT_EQ(w.action("Schliessen")->shortcut(), QKeySequence("Alt+F4"));
-    EXPECT_EQ(w.action("Hilfe")->shortcut(), QKeySequence(Qt::Key_F1));
-
-    QStringList menus;
-    for (QAction* m : w.haupt.menuBar()->actions())
-        menus << m->text();
-    EXPECT_EQ(menus, (QStringList{"&Datei", "&Nachricht(en)", "&Ansicht", "&Hilfe"}));
-    QStringList tray;
-    for (QAction* a : w.haupt.PopupMenu1->actions())
-        tray << (a->isSeparator() ? "-" : a->objectName());
-    EXPECT_EQ(tray, (QStringList{"AC_NeuNR", "AC_Modemreset", "-", "F_Wieder", "-", "Schliessen"}));
-
+    EXPECT_FALSE(w.action("AC_Speicherloesch")->icon().isNull()); // the images load from the resources
     w.action("AC_Ueber")->trigger();
     EXPECT_EQ(w.modals, QStringList{"AboutBox"});
     EXPECT_EQ(w.about->windowTitle(), "Info");
