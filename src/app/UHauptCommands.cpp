@@ -83,7 +83,8 @@ void THaupt::TaskIcon1Click()
 
 void THaupt::AC_ModemresetExecute()
 {
-    ReturnToSelfMode();
+    // A malformed reply while writing the options is shown; the list is rebuilt all the same.
+    Guarded([this] { ReturnToSelfMode(); });
     MessageCount = -1;
     CheckNewMessages();
 }
