@@ -2,6 +2,9 @@
 // rebuilding, widths, and the re-entrant checks that dialogs and the voice window cause.
 #include "test_haupt_fixture.h"
 
+#include "common/ProgramPaths.h"
+
+#include <QDir>
 #include <QFile>
 #include <QProgressBar>
 #include <QTableWidget>
@@ -200,6 +203,37 @@ TEST(HauptList, FaxViewTwoWritesTheTiffAndStartsTheProgram)
     w.haupt.Opts.FaxView = 1;
     w.action("Abspielen")->trigger();
     EXPECT_EQ(w.shellOpened.last(), "kodakimg.exe|" + THaupt::TempTifName());
+}
+
+} // namespace
+} // namespace zarvo::test
+
+namespace zarvo::test {
+namespace {
+
+TEST(HauptList, AFailedConversionNeverPlaysOrShowsThePreviousMessagesFile)
+{
+    emu::EmulatorOptions o;
+    o.messages.push_back(DemoVoice(253));
+    o.messages.push_back(emu::rawMessage(1, std::vector<std::uint8_t>(40, 0x00))); // a fax of no pages
+    o.messages.back().state = 253;
+    o.messages.back().size = 0;
+    EmulatorFixture modem(o, 1, "[Modem]\nComPort=1\n[Prog]\nFaxView=1\n" + ModemOptSection());
+    HauptWindows w;
+    w.haupt.FormActivate();
+    for (const QString& name : {THaupt::TempWavName(), THaupt::TempTifName()}) {
+        QFile stale(name);
+        ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+        stale.write("the previous message");
+    }
+    // The voice conversion cannot park its stream: a directory stands where its file goes.
+    ASSERT_TRUE(QDir().mkpath(ProgramPaths::programFile("~~test.gsm")));
+    w.haupt.SetCurrentRow(1);
+    w.action("Abspielen")->trigger();
+    w.haupt.SetCurrentRow(2);
+    w.action("Abspielen")->trigger();
+    EXPECT_TRUE(w.played.empty());
+    EXPECT_TRUE(w.shellOpened.isEmpty());
 }
 
 } // namespace
