@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProgressBar>
 #include <QTableWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace zarvo::test {
@@ -65,6 +66,15 @@ TEST(HauptList, ColumnsAndTextsForEveryType)
     w.action("Abspielen")->trigger();
     EXPECT_TRUE(w.played.empty());
     EXPECT_TRUE(w.shellOpened.isEmpty());
+
+    // A double click on the voice row plays it.
+    w.haupt.show();
+    QWidget* cells = w.haupt.SG->viewport();
+    const QPoint voice = w.haupt.SG->visualItemRect(w.haupt.SG->item(1, 1)).center();
+    QTest::mouseClick(cells, Qt::LeftButton, {}, voice);
+    QTest::mouseDClick(cells, Qt::LeftButton, {}, voice);
+    EXPECT_EQ(w.haupt.CurrentRow(), 2);
+    EXPECT_EQ(w.played.size(), 1u);
 }
 
 TEST(HauptList, QuestionOnlyWithUnlistenedAndYesPlaysOnlyThose)
