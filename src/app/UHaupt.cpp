@@ -131,6 +131,7 @@ void THaupt::BuildLayout()
     SG->horizontalHeader()->setHighlightSections(false);
     SG->verticalHeader()->setDefaultSectionSize(SG->fontMetrics().height() + 6);
     SG->setIconSize(QSize(16, 16));
+    InstallCellDrawing();
     const MessageRow& headers = MessageListHeaders();
     SG->setHorizontalHeaderLabels(QStringList(headers.begin(), headers.end()));
     connect(SG, &QTableWidget::cellDoubleClicked, this, [this] { Guarded([this] { SGDblClick(); }); });

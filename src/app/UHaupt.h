@@ -154,6 +154,7 @@ class THaupt : public QMainWindow {
     void BuildMenus();
     void FirstActivation();
     void FocusWindowChanged(QWindow* window);
+    void InstallCellDrawing(); // SGDrawCell: the images of the type and flag columns
     void ShowList(const MessageListData& list);
     void CheckNewMessagesOnce();
     int ShowModal(QDialog& dialog);

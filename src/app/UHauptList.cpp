@@ -63,6 +63,11 @@ class SGCellDelegate : public QStyledItemDelegate {
 
 } // namespace
 
+void THaupt::InstallCellDrawing()
+{
+    SG->setItemDelegate(new SGCellDelegate(SG));
+}
+
 QString THaupt::TempWavName()
 {
     return ProgramPaths::programFile(QStringLiteral("~~test.wav"));
@@ -112,8 +117,6 @@ void THaupt::FillMessageList()
 
 void THaupt::ShowList(const MessageListData& list)
 {
-    if (!SG->itemDelegate() || !dynamic_cast<SGCellDelegate*>(SG->itemDelegate()))
-        SG->setItemDelegate(new SGCellDelegate(SG));
     PBSpeicheraus->setValue(list.UsedPercent);
     MessageCount = list.MessageCount;
     m_rows = list.Rows;
