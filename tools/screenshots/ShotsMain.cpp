@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <exception>
+#include <stdexcept>
 
 namespace {
 
@@ -23,6 +24,42 @@ zarvo::emu::StoredMessage Demo(zarvo::emu::StoredMessage m, const char* id, int 
     m.state = state;
     return m;
 }
+
+// Replaces ZARVO2.ini in the program directory for its lifetime, then restores (or removes) it.
+class SettingsFileSwap {
+  public:
+    explicit SettingsFileSwap(const QByteArray& text)
+        : m_name(zarvo::ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")))
+    {
+        QFile file(m_name);
+        m_existed = file.open(QIODevice::ReadOnly);
+        if (m_existed)
+            m_old = file.readAll();
+        file.close();
+        Write(text);
+    }
+    ~SettingsFileSwap()
+    {
+        if (m_existed)
+            Write(m_old);
+        else
+            QFile::remove(m_name);
+    }
+    SettingsFileSwap(const SettingsFileSwap&) = delete;
+    SettingsFileSwap& operator=(const SettingsFileSwap&) = delete;
+
+  private:
+    void Write(const QByteArray& text) const
+    {
+        QFile file(m_name);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
+            throw std::runtime_error("cannot write ZARVO2.ini");
+    }
+
+    QString m_name;
+    QByteArray m_old;
+    bool m_existed = false;
+};
 
 void TakeMainShots(zarvo::shots::Context& c)
 {
@@ -43,12 +80,10 @@ void TakeMainShots(zarvo::shots::Context& c)
     emu::ModemEmulator modem(o);
     modem.start();
 
-    QFile ini(zarvo::ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
-    if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw std::runtime_error("cannot write ZARVO2.ini");
-    ini.write("[Ports]\nCOM1=" + QFile::encodeName(QString::fromStdString(o.linkPath)) +
-              "\n[Modem]\nComPort=1\n[ModemOpt]\nFax_recv=1\nVoice_recv=1\nRing_setup=2\n");
-    ini.close();
+    // The shots of other areas share the program directory: put its settings file back afterwards.
+    const SettingsFileSwap settings(
+        "[Ports]\nCOM1=" + QFile::encodeName(QString::fromStdString(o.linkPath)) +
+        "\n[Modem]\nComPort=1\n[ModemOpt]\nFax_recv=1\nVoice_recv=1\nRing_setup=2\n");
 
     zarvo::THaupt haupt;
     auto* optionen = new zarvo::TOptionen(*haupt.Zarvo1, haupt.Opts, &haupt);
