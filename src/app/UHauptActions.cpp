@@ -13,7 +13,7 @@ namespace zarvo {
 
 namespace {
 
-struct ActionSpec {
+struct ActionRow {
     const char* name;
     const char* caption;
     const char* hint;
@@ -24,7 +24,7 @@ struct ActionSpec {
 };
 
 // clang-format off
-const ActionSpec kActions[] = {
+const ActionRow kActions[] = {
     {"AC_Optionen", "&Optionen", "Öffnet den Optionen Dialog", "Programm", -1, "",
      &THaupt::AC_OptionenExecute},
     {"AC_Speicherloesch", "Modemspeicher &löschen", "Löscht den Modemspeicher", "Modem", 6, "",
@@ -62,16 +62,16 @@ QAction* THaupt::Action(const QString& name) const
 
 void THaupt::BuildActions()
 {
-    for (const ActionSpec& spec : kActions) {
-        auto* action = new QAction(QString::fromUtf8(spec.caption), this);
-        action->setObjectName(QString::fromLatin1(spec.name));
-        action->setToolTip(QString::fromUtf8(spec.hint));
-        action->setProperty("category", QString::fromUtf8(spec.category));
-        if (spec.image >= 0)
-            action->setIcon(ImageList1(spec.image));
-        if (*spec.shortcut)
-            action->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
-        const auto execute = spec.execute;
+    for (const ActionRow& row : kActions) {
+        auto* action = new QAction(QString::fromUtf8(row.caption), this);
+        action->setObjectName(QString::fromLatin1(row.name));
+        action->setToolTip(QString::fromUtf8(row.hint));
+        action->setProperty("category", QString::fromUtf8(row.category));
+        if (row.image >= 0)
+            action->setIcon(ImageList1(row.image));
+        if (*row.shortcut)
+            action->setShortcut(QKeySequence(QString::fromLatin1(row.shortcut)));
+        const auto execute = row.execute;
         connect(action, &QAction::triggered, this, [this, execute] {
             Guarded([this, execute] { (this->*execute)(); });
             UpdateBusyDisplay();

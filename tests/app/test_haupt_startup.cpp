@@ -113,11 +113,11 @@ TEST(HauptStartup, WithoutDisplayTheProgramSaysSoAndEndsWithTwo)
     const QString program = QStringLiteral(ZARVO_BINARY_DIR "/src/app/zarvo");
     if (!QFile::exists(program))
         GTEST_SKIP() << "zarvo is not built";
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
+        environment.remove(QString::fromLatin1(name));
     QProcess zarvo;
-    zarvo.setProcessEnvironment(env);
+    zarvo.setProcessEnvironment(environment);
     zarvo.start(program, {QStringLiteral("/LOG")});
     ASSERT_TRUE(zarvo.waitForFinished(30000));
     EXPECT_EQ(zarvo.exitStatus(), QProcess::NormalExit);

@@ -58,13 +58,13 @@ TEST(HauptActivation, OnlyReturnsFromOurOwnWindowsCount)
 
 TEST(HauptStartMode, DisplayAndBatchSwitches)
 {
-    std::map<std::string, QByteArray> env;
-    const auto read = [&env](const char* name) { return env[name]; };
+    std::map<std::string, QByteArray> variables;
+    const auto read = [&variables](const char* name) { return variables[name]; };
     EXPECT_FALSE(HasDisplay(read));
-    env["WAYLAND_DISPLAY"] = "wayland-0";
+    variables["WAYLAND_DISPLAY"] = "wayland-0";
     EXPECT_TRUE(HasDisplay(read));
-    env.clear();
-    env["QT_QPA_PLATFORM"] = "offscreen";
+    variables.clear();
+    variables["QT_QPA_PLATFORM"] = "offscreen";
     EXPECT_TRUE(HasDisplay(read));
 
     EXPECT_FALSE(IsBatchRun({"zarvo"}));

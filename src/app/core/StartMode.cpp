@@ -4,9 +4,9 @@
 
 namespace zarvo {
 
-bool HasDisplay(const std::function<QByteArray(const char*)>& env)
+bool HasDisplay(const std::function<QByteArray(const char*)>& variable)
 {
-    const auto read = env ? env : [](const char* name) { return qgetenv(name); };
+    const auto read = variable ? variable : [](const char* name) { return qgetenv(name); };
     return !read("DISPLAY").isEmpty() || !read("WAYLAND_DISPLAY").isEmpty() ||
            !read("QT_QPA_PLATFORM").isEmpty();
 }

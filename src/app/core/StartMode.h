@@ -10,8 +10,8 @@
 namespace zarvo {
 
 // True when a window system can be reached: DISPLAY or WAYLAND_DISPLAY is set, or a Qt platform
-// was chosen explicitly with QT_QPA_PLATFORM. `env` reads one variable (qgetenv by default).
-bool HasDisplay(const std::function<QByteArray(const char*)>& env = {});
+// was chosen explicitly with QT_QPA_PLATFORM. `variable` reads one environment variable (qgetenv by default).
+bool HasDisplay(const std::function<QByteArray(const char*)>& variable = {});
 
 // True when the arguments ask for work that ends the run by itself (usage text, saving the
 // messages, erasing the memory): such a run needs no display.
