@@ -1,0 +1,311 @@
+// THaupt: creation, layout and the activation sequence of the main window.
+#include "app/UHaupt.h"
+
+#include "app/About.h"
+#include "app/HelpAccess.h"
+#include "app/TaskIcon.h"
+#include "app/UHauptImages.h"
+#include "app/UOptionen.h"
+#include "app/UWave.h"
+#include "common/MessageSeam.h"
+#include "common/ProgramPaths.h"
+#include "common/Targets.h"
+#include "modem/Zarvo.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <exception>
+
+namespace zarvo {
+
+namespace {
+
+// The status log memo as the modem component's report target.
+class MemoReport : public ReportTarget {
+  public:
+    explicit MemoReport(QPlainTextEdit* memo) : m_memo(memo) {}
+    void addLine(const QString& line) override { m_memo->appendPlainText(line); }
+    void clear() override { m_memo->clear(); }
+
+  private:
+    QPlainTextEdit* m_memo;
+};
+
+// The first status-bar panel as the modem component's status target.
+class PanelStatus : public StatusTarget {
+  public:
+    explicit PanelStatus(QLabel* panel) : m_panel(panel) {}
+    void setText(const QString& text) override { m_panel->setText(text); }
+
+  private:
+    QLabel* m_panel;
+};
+
+// Sets a flag for the lifetime of a scope, also when an exception leaves it.
+class FlagScope {
+  public:
+    explicit FlagScope(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~FlagScope() { m_flag = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+  private:
+    bool& m_flag;
+};
+
+} // namespace
+
+void Guarded(const std::function<void()>& command)
+{
+    try {
+        command();
+    }
+    catch (const std::exception& e) {
+        ShowException(e);
+    }
+}
+
+THaupt::THaupt(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Haupt"));
+    setWindowTitle(QStringLiteral("Zarvo"));
+    setWindowIcon(ApplicationIcon());
+    Zarvo1 = new TZarvo(this);
+    Zarvo1->setObjectName(QStringLiteral("Zarvo1"));
+    BuildLayout();
+    BuildActions();
+    BuildMenus();
+    FormCreate();
+
+    resize(449, 374);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &THaupt::FocusWindowChanged);
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_quitting = true; });
+}
+
+THaupt::~THaupt()
+{
+    // Children go in creation order, and the options dialog holds on to Zarvo1, which was created
+    // first: the windows handed over later go before it.
+    for (QWidget* window :
+         {static_cast<QWidget*>(Optionen), static_cast<QWidget*>(Wave), static_cast<QWidget*>(AboutBox)})
+        if (window && window->parent() == this)
+            delete window;
+    // The component outlives the targets otherwise: unbind them before the widgets go.
+    Zarvo1->ReportMemo = nullptr;
+    Zarvo1->StatusPanel = nullptr;
+}
+
+void THaupt::BuildLayout()
+{
+    auto* central = new QWidget(this);
+    SG = new QTableWidget(1, kListColumns, central);
+    SG->setObjectName(QStringLiteral("SG"));
+    SG->setRowCount(0);
+    SG->verticalHeader()->hide();
+    SG->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    SG->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    SG->setSelectionBehavior(QAbstractItemView::SelectRows);
+    SG->setSelectionMode(QAbstractItemView::SingleSelection);
+    SG->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    SG->setWordWrap(false);
+    SG->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    SG->horizontalHeader()->setStretchLastSection(true);
+    SG->horizontalHeader()->setHighlightSections(false);
+    SG->verticalHeader()->setDefaultSectionSize(SG->fontMetrics().height() + 6);
+    SG->setIconSize(QSize(16, 16));
+    InstallCellDrawing();
+    const MessageRow& headers = MessageListHeaders();
+    SG->setHorizontalHeaderLabels(QStringList(headers.begin(), headers.end()));
+    connect(SG, &QTableWidget::cellDoubleClicked, this, [this] { Guarded([this] { SGDblClick(); }); });
+
+    PBSpeicheraus = new QProgressBar(central);
+    PBSpeicheraus->setObjectName(QStringLiteral("PBSpeicheraus"));
+    PBSpeicheraus->setOrientation(Qt::Vertical);
+    PBSpeicheraus->setRange(0, 100);
+    PBSpeicheraus->setValue(0);
+    PBSpeicheraus->setTextVisible(false);
+    PBSpeicheraus->setFixedWidth(13);
+    PBSpeicheraus->setToolTip(QStringLiteral("Speicherauslastung des Modems"));
+
+    Modemstatus = new QPlainTextEdit(central);
+    Modemstatus->setObjectName(QStringLiteral("Modemstatus"));
+    Modemstatus->setReadOnly(true);
+    Modemstatus->setFixedHeight(119);
+    Modemstatus->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Modemstatus->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Modemstatus->hide();
+
+    auto* top = new QHBoxLayout;
+    top->setContentsMargins(0, 0, 0, 0);
+    top->setSpacing(0);
+    top->addWidget(SG, 1);
+    top->addWidget(PBSpeicheraus);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addLayout(top, 1);
+    column->addWidget(Modemstatus);
+    setCentralWidget(central);
+
+    StatusPanel0 = new QLabel(QStringLiteral("STATUS"));
+    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    StatusPanel0->setMinimumWidth(250);
+    // Long status texts must not widen the window: the list decides its width.
+    StatusPanel0->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    StatusPanel1 = new QLabel;
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    StatusPanel1->setMinimumWidth(
+        std::max(50, StatusPanel1->fontMetrics().horizontalAdvance(QStringLiteral("warten...")) + 8));
+    statusBar()->addWidget(StatusPanel0, 1);
+    statusBar()->addWidget(StatusPanel1);
+    statusBar()->setSizeGripEnabled(true);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(2000);
+    connect(Timer1, &QTimer::timeout, this, [this] { Guarded([this] { Timer1Timer(); }); });
+
+    TaskIcon1 = new TTaskIcon(this);
+    TaskIcon1->setObjectName(QStringLiteral("TaskIcon1"));
+    TaskIcon1->SetHint(QStringLiteral("Zarvo"));
+    TaskIcon1->SetIcon(ApplicationIcon());
+    TaskIcon1->TaskIconID = 0;
+    connect(TaskIcon1, &TTaskIcon::OnClick, this, [this] { TaskIcon1Click(); });
+}
+
+void THaupt::FormCreate()
+{
+    EmergencyExit = false;
+    LogToFile = false;
+    FirstActivate = true;
+    m_memoTarget = std::make_unique<MemoReport>(Modemstatus);
+    m_panelTarget = std::make_unique<PanelStatus>(StatusPanel0);
+    Zarvo1->ReportMemo = m_memoTarget.get();
+    Zarvo1->StatusPanel = m_panelTarget.get();
+    FaxmonActive = TOnlineActive = DFUEActive = false;
+    DFUEName.clear();
+    MessageCount = -1;
+
+    Action(QStringLiteral("Z_Status"))->setChecked(!Modemstatus->isHidden());
+    Action(QStringLiteral("Hilfe"))->setEnabled(LoadHtmlHelp());
+    Timer1->start();
+}
+
+void THaupt::SetWindows(TOptionen* optionen, TWave* wave, TAboutBox* aboutBox)
+{
+    Optionen = optionen;
+    Wave = wave;
+    AboutBox = aboutBox;
+    if (Optionen)
+        Optionen->LineActionsVisible = [this](bool visible) { SetLineActionsVisible(visible); };
+    if (Wave)
+        Wave->SetGlyphs(ImageList1(9), ImageList1(5));
+}
+
+void THaupt::SetLineActionsVisible(bool visible)
+{
+    Action(QStringLiteral("LAbspielen"))->setVisible(visible);
+    Action(QStringLiteral("LStoppen"))->setVisible(visible);
+}
+
+int THaupt::ShowModal(QDialog& dialog)
+{
+    return ModalHook ? ModalHook(dialog) : dialog.exec();
+}
+
+void THaupt::FocusWindowChanged(QWindow* window)
+{
+    // Menus and tips never take part: they come and go over the main window.
+    if (window && (window->type() == Qt::Popup || window->type() == Qt::ToolTip))
+        return;
+    if (!m_activation.FocusChanged(window, windowHandle()))
+        return;
+    // Run from the event loop, not inside the focus change: the work opens dialogs and waits.
+    QTimer::singleShot(0, this, [this] { Guarded([this] { FormActivate(); }); });
+}
+
+void THaupt::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    // The first showing is the first activation, also where no window manager ever hands the
+    // window the focus; the focus that may follow it is then no new activation.
+    m_activation.FocusChanged(windowHandle(), windowHandle());
+    QTimer::singleShot(0, this, [this] { Guarded([this] { FormActivate(); }); });
+}
+
+void THaupt::FormActivate()
+{
+    // Dialogs and boxes of the start-up reactivate the window when they close; the start-up itself
+    // ends with the check below, so such nested activations have nothing to do.
+    if (m_startingUp || m_closed || m_closing)
+        return;
+    QuitAfterStart = false;
+    if (FirstActivate) {
+        FlagScope running(m_startingUp);
+        FirstActivation();
+    }
+    if (QuitAfterStart) {
+        // A batch run ends here and leaves the modem as the batch work left it.
+        Opts.UnAbEn = false;
+        close();
+        return;
+    }
+    CheckNewMessages();
+    UpdateBusyDisplay();
+    SG->setEnabled(true);
+}
+
+void THaupt::FirstActivation()
+{
+    LoadSettings(Opts, ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
+    if (Opts.ComPort != 0)
+        Guarded([this] { ReturnToSelfMode(); });
+    while (Opts.ComPort == 0 && Optionen && !m_quitting) {
+        Optionen->SetActivePage(TOptionen::Page::TSModem);
+        Optionen->OptsToDialog(Opts);
+        Optionen->ShowModal();
+        if (Opts.ComPort == 0 && !m_quitting)
+            Messages().information(kAppCaption, QString::fromUtf8("Sie müßen einen ComPort auswählen !"));
+    }
+    FirstActivate = false;
+    ProcessCommandLine();
+}
+
+void THaupt::ReturnToSelfMode()
+{
+    if (Opts.ForcePort)
+        Zarvo1->ForcePort(Opts.ComPort);
+    else
+        Zarvo1->TestPort(Opts.ComPort);
+    if (Optionen)
+        Optionen->ApplyOpts(Opts);
+}
+
+void THaupt::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FitColumns();
+}
+
+} // namespace zarvo

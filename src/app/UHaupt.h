@@ -1,0 +1,180 @@
+#pragma once
+
+#include "app/core/ActivationFilter.h"
+#include "app/core/MessageList.h"
+#include "app/core/Settings.h"
+
+#include <QByteArray>
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QDialog;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QTableWidget;
+class QTimer;
+class QWindow;
+
+namespace zarvo {
+
+class TAboutBox;
+class TOptionen;
+class TTaskIcon;
+class TWave;
+class TZarvo;
+class ReportTarget;
+class StatusTarget;
+
+// The main window: the list of the messages in the modem, the commands, the status log and the tray.
+// Split by concern: UHaupt.cpp creation and activation, UHauptActions.cpp the actions and menus,
+// UHauptList.cpp the message list, UHauptCommands.cpp the commands, the tray and closing,
+// UHauptMonitor.cpp the background tick, UHauptCommandLine.cpp the switches.
+class THaupt : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit THaupt(QWidget* parent = nullptr);
+    ~THaupt() override;
+
+    // The windows created after this one; the program entry hands them over once.
+    void SetWindows(TOptionen* optionen, TWave* wave, TAboutBox* aboutBox);
+
+    // --- Components ---
+    TZarvo* Zarvo1 = nullptr;
+    TTaskIcon* TaskIcon1 = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTableWidget* SG = nullptr;
+    QProgressBar* PBSpeicheraus = nullptr;
+    QPlainTextEdit* Modemstatus = nullptr;
+    QLabel* StatusPanel0 = nullptr; // receives the modem component's status texts
+    QLabel* StatusPanel1 = nullptr; // "warten..." while the modem is busy
+    QMenu* PopupMenu1 = nullptr;
+    TOptionen* Optionen = nullptr;
+    TWave* Wave = nullptr;
+    TAboutBox* AboutBox = nullptr;
+    // An action of the action list by its name ("AC_Speicherloesch", ...); nullptr if unknown.
+    QAction* Action(const QString& name) const;
+
+    // --- State ---
+    bool FirstActivate = true;
+    bool QuitAfterStart = false;
+    bool LogToFile = false;
+    bool EmergencyExit = false;
+    bool FaxmonActive = false;
+    bool TOnlineActive = false;
+    bool DFUEActive = false;
+    QString DFUEName;
+    int MessageCount = -1;
+    TOpts Opts;
+    QStringList Arguments; // the command line, program name first
+
+    // --- Seams (tests replace them) ---
+    // Shows a dialog modally and returns its result; QDialog::exec by default.
+    std::function<int(QDialog&)> ModalHook;
+    // Starts an outside program with one file argument; by default "kodakimg.exe" opens the
+    // desktop's viewer for the file type and any other program is started detached.
+    std::function<void(const QString& program, const QString& file)> ShellOpenHook;
+
+    // --- Start-up and activation (UHaupt.cpp) ---
+    void FormActivate();
+
+    // --- Message list (UHauptList.cpp) ---
+    void FillMessageList();
+    void CheckNewMessages();
+    void FitColumns();
+    void SGDblClick();
+    void ShowFaxMessage(const QByteArray& Data);
+    // The current row: the message number, 0 when none (the header).
+    int CurrentRow() const;
+    void SetCurrentRow(int row);
+    // Rows of the list including the header row (1 + messages).
+    int RowCount() const;
+    // The text of a cell; row 0 is the header.
+    QString Cell(int column, int row) const;
+    static QString TempWavName();
+    static QString TempTifName();
+    void ShellOpen(const QString& program, const QString& file);
+
+    // --- Commands (UHauptCommands.cpp) ---
+    void AC_OptionenExecute();
+    void AC_SpeicherloeschExecute();
+    void AbspielenExecute();
+    void LAbspielenExecute();
+    void LStoppenExecute();
+    void SchliessenExecute();
+    void Z_StatusExecute();
+    void F_WiederExecute();
+    void AC_ModemresetExecute();
+    void Z_FaxFenExecute();
+    void AC_NachrgeExecute();
+    void AC_NeuNRExecute();
+    void AC_UeberExecute();
+    void HilfeExecute();
+    void FehlerprotokollinZwischenablage1Click();
+    void NotAbbruchderAnwendung1Click();
+    void ApplicationEvents1Minimize();
+    void TaskIcon1Click();
+    // Connect to the configured port (forced or tested) and write the self-mode options: the
+    // sequence that returns the modem to self mode.
+    void ReturnToSelfMode();
+    // True when the window may close; runs the closing work when it may.
+    bool FormCloseQuery();
+    void FormClose();
+
+    // --- Background tick (UHauptMonitor.cpp) ---
+    void Timer1Timer();
+    // The tick's busy display: the "warten..." panel and which commands may run now. Also run
+    // when a command or an activation ends, so the commands do not wait for the next tick.
+    void UpdateBusyDisplay();
+
+    // --- Command line (UHauptCommandLine.cpp) ---
+    void ProcessCommandLine();
+
+  signals:
+    // The main window has closed: the program ends.
+    void Closed();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void FormCreate();
+    void BuildLayout();
+    void BuildActions();
+    void BuildMenus();
+    void FirstActivation();
+    void FocusWindowChanged(QWindow* window);
+    void InstallCellDrawing(); // SGDrawCell: the images of the type and flag columns
+    void ShowList(const MessageListData& list);
+    void CheckNewMessagesOnce();
+    int ShowModal(QDialog& dialog);
+    void SetLineActionsVisible(bool visible);
+
+    std::unique_ptr<ReportTarget> m_memoTarget;
+    std::unique_ptr<StatusTarget> m_panelTarget;
+    std::vector<MessageRow> m_rows;
+    ActivationFilter m_activation;
+    bool m_startingUp = false; // the first activation's work is running
+    bool m_checking = false;   // CheckNewMessages is running (its question, its playback)
+    bool m_checkAgain = false; // a check was asked for while one ran
+    bool m_closing = false;    // the close query is running
+    bool m_closed = false;     // closing was accepted
+    bool m_quitting = false;   // the application is shutting down
+    bool m_shown = false;      // the window was shown once
+};
+
+// Runs a command, showing an exception that ends it in the standard error box rather than
+// letting it cross the event loop.
+void Guarded(const std::function<void()>& command);
+
+} // namespace zarvo

@@ -1,0 +1,281 @@
+// The options dialog: filling and collecting the settings, OK/Abbrechen/Hilfe, port test,
+// password check and autostart.
+#include "app/UOptionen.h"
+
+#include "app/HelpAccess.h"
+#include "app/UOptionenPages.h"
+#include "app/core/Autostart.h"
+#include "app/core/OptionSequences.h"
+#include "common/Errors.h"
+#include "common/MessageSeam.h"
+#include "common/ProgramPaths.h"
+#include "modem/Zarvo.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace zarvo {
+namespace {
+
+// Handlers run from button signals: an exception must not cross Qt's event loop, so it ends here
+// in the application's standard error box.
+template <class F> void Guarded(F&& f)
+{
+    try {
+        f();
+    }
+    catch (const std::exception& e) {
+        ShowException(e);
+    }
+}
+
+// While the modem is asked (the wait runs the event loop), the pages and buttons take no clicks, so
+// OK cannot close the dialog in the middle of a port test and no test starts twice.
+class InputPause {
+  public:
+    explicit InputPause(const QList<QWidget*>& widgets) : m_widgets(widgets)
+    {
+        for (QWidget* w : m_widgets)
+            w->setEnabled(false);
+    }
+    ~InputPause()
+    {
+        for (QWidget* w : m_widgets)
+            w->setEnabled(true);
+    }
+    InputPause(const InputPause&) = delete;
+    InputPause& operator=(const InputPause&) = delete;
+
+  private:
+    QList<QWidget*> m_widgets;
+};
+
+} // namespace
+
+TOptionen::TOptionen(TZarvo& zarvo, TOpts& opts, QWidget* parent)
+    : QDialog(parent), m_zarvo(zarvo), m_opts(opts), m_ui(std::make_unique<OptionenPages>())
+{
+    setObjectName(QStringLiteral("Optionen"));
+    setWindowTitle(QStringLiteral("Optionen"));
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize); // fixed dialog border
+    m_pages = new QTabWidget;
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    BuildOptionenPages(m_pages, *m_ui);
+    m_pages->setCurrentWidget(m_ui->TSModem); // the page shown at design
+    layout->addWidget(m_pages);
+    BuildButtons();
+
+    connect(m_ui->ComTest, &QPushButton::clicked, this, [this] { ComTestClick(); });
+    connect(m_ui->StartmitWin, &QPushButton::clicked, this, [this] { StartmitWinClick(); });
+    connect(m_ui->NoWinStart, &QPushButton::clicked, this, [this] { NoWinStartClick(); });
+    connect(m_ui->EdDR_Password, &QLineEdit::textChanged, this, [this] { EdDR_PasswordChange(); });
+    // The fax ID travels in double quotes: keep only what that command can carry.
+    connect(m_ui->EdFax_ID, &QLineEdit::textChanged, this, [this](const QString& text) {
+        const QString kept = ModemTextOnly(text);
+        if (kept != text) {
+            const int cursor = m_ui->EdFax_ID->cursorPosition() - int(text.size() - kept.size());
+            m_ui->EdFax_ID->setText(kept);
+            m_ui->EdFax_ID->setCursorPosition(std::max(0, cursor));
+        }
+    });
+}
+
+TOptionen::~TOptionen() = default;
+
+void TOptionen::BuildButtons()
+{
+    auto* box = new QDialogButtonBox;
+    auto* ok = box->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("OkBtn"));
+    ok->setDefault(true);
+    auto* help = box->addButton(QStringLiteral("&Hilfe"), QDialogButtonBox::HelpRole);
+    help->setObjectName(QStringLiteral("BitBtn1"));
+    auto* cancel = box->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("BitBtn2"));
+    connect(ok, &QPushButton::clicked, this, [this] { OkBtnClick(); });
+    connect(help, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    auto* f1 = new QAction(this);
+    f1->setShortcut(QKeySequence(Qt::Key_F1));
+    addAction(f1);
+    connect(f1, &QAction::triggered, this, [this] { BitBtn1Click(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    layout()->addWidget(box);
+}
+
+void TOptionen::SetActivePage(Page page)
+{
+    m_pages->setCurrentIndex(static_cast<int>(page));
+}
+
+TOptionen::Page TOptionen::ActivePage() const
+{
+    return static_cast<Page>(m_pages->currentIndex());
+}
+
+void TOptionen::OptsToDialog(const TOpts& Opts)
+{
+    OptionenPages& ui = *m_ui;
+    // Prog
+    if (QAbstractButton* item = ui.FaxViewItems->button(Opts.FaxView)) {
+        item->setChecked(true);
+    }
+    else {
+        ui.FaxViewItems->setExclusive(false);
+        for (QAbstractButton* b : ui.FaxViewItems->buttons())
+            b->setChecked(false);
+        ui.FaxViewItems->setExclusive(true);
+    }
+    ui.EExtFax->setText(Opts.ExtFax);
+    // Hintergrund
+    ui.CBa_DFUE->setChecked(Opts.DFUE);
+    ui.CBa_TOnline2->setChecked(Opts.TOnline2);
+    ui.CBa_Faxmon->setChecked(Opts.Faxmon);
+    ui.CB_Endeunab->setChecked(Opts.UnAbEn);
+    ui.CBa_Autonachr->setChecked(Opts.Autonachr);
+    ui.SEAutonachr->setValue(Opts.AutonTi);
+    // Modem: the port paths may have changed in the settings file since the last showing.
+    FillComPortItems(ui.CBComPort);
+    ui.CBComPort->setCurrentIndex(int(Opts.ComPort) - 1);
+    ui.CBForcePort->setChecked(Opts.ForcePort);
+    ui.CBLine->setChecked(Opts.LineKabel);
+    const tModemOptions& m = Opts.ModemOptions;
+    ui.CBFax_recv->setChecked(m.FaxRecv);
+    ui.CBVoice_recv->setChecked(m.VoiceRecv);
+    ui.CBCall_Monitor->setChecked(m.CallMonitor);
+    ui.EdFax_ID->setText(m.FaxId);
+    ui.SERing_Setup->setValue(m.RingSetup); // clamped into 1..6
+    ui.CBDialup_retr->setChecked(m.DialupRetr);
+    ui.EdDR_Password->setText(m.DRPassword);
+}
+
+void TOptionen::DialogToOpts(TOpts& Opts) const
+{
+    const OptionenPages& ui = *m_ui;
+    Opts.FaxView = ui.FaxViewItems->checkedId();
+    Opts.ExtFax = ui.EExtFax->text();
+    Opts.DFUE = ui.CBa_DFUE->isChecked();
+    Opts.TOnline2 = ui.CBa_TOnline2->isChecked();
+    Opts.Faxmon = ui.CBa_Faxmon->isChecked();
+    Opts.UnAbEn = ui.CB_Endeunab->isChecked();
+    Opts.Autonachr = ui.CBa_Autonachr->isChecked();
+    Opts.AutonTi = ui.SEAutonachr->value();
+    Opts.ComPort = static_cast<quint8>(ui.CBComPort->currentIndex() + 1);
+    Opts.ForcePort = ui.CBForcePort->isChecked();
+    Opts.LineKabel = ui.CBLine->isChecked();
+    tModemOptions& m = Opts.ModemOptions;
+    m.FaxRecv = ui.CBFax_recv->isChecked();
+    m.VoiceRecv = ui.CBVoice_recv->isChecked();
+    m.CallMonitor = ui.CBCall_Monitor->isChecked();
+    m.FaxId = ui.EdFax_ID->text();
+    m.RingSetup = static_cast<quint8>(ui.SERing_Setup->value());
+    m.DialupRetr = ui.CBDialup_retr->isChecked();
+    m.DRPassword = ui.EdDR_Password->text();
+}
+
+bool TOptionen::ApplyOpts(const TOpts& Opts)
+{
+    const bool ok = ApplyOptions(m_zarvo, m_opts, Opts);
+    if (LineActionsVisible)
+        LineActionsVisible(Opts.LineKabel);
+    return ok;
+}
+
+int TOptionen::ShowModal()
+{
+    if (!ModalHook)
+        return exec();
+    setResult(QDialog::Rejected);
+    show();
+    const int result = ModalHook(*this);
+    hide();
+    return result;
+}
+
+QString TOptionen::SettingsFileName()
+{
+    return ProgramPaths::programFile(QStringLiteral("ZARVO2.ini"));
+}
+
+void TOptionen::OkBtnClick()
+{
+    TOpts collected;
+    DialogToOpts(collected);
+    {
+        const InputPause pause({m_pages, findChild<QDialogButtonBox*>()});
+        Guarded([&] { ApplyOpts(collected); });
+    }
+    // Saved even when applying failed: the file then holds the user's choice for the next start.
+    // A file that cannot be written keeps the dialog open (the box says why).
+    Guarded([&] {
+        SaveSettings(collected, SettingsFileName());
+        accept();
+    });
+}
+
+void TOptionen::BitBtn2Click()
+{
+    reject();
+}
+
+void TOptionen::BitBtn1Click()
+{
+    static const QString topics[] = {QStringLiteral("optdlg.htm#programm"),
+                                     QStringLiteral("optdlg.htm#hintergrund"),
+                                     QStringLiteral("optdlg.htm#modme")};
+    ShowHelpTopic(this, topics[m_pages->currentIndex()]);
+}
+
+void TOptionen::ComTestClick()
+{
+    const InputPause pause({m_pages, findChild<QDialogButtonBox*>()});
+    Guarded([this] {
+        const auto port = static_cast<quint8>(m_ui->CBComPort->currentIndex() + 1);
+        const quint8 result = m_zarvo.TestPort(port);
+        const QString text = PortTestText(result);
+        if (!text.isEmpty())
+            Messages().information(kAppCaption, text);
+        if (result == 0) {
+            // The self-mode controls now show what the modem holds.
+            TOpts shown;
+            DialogToOpts(shown);
+            m_zarvo.ReadOptions(shown.ModemOptions);
+            OptsToDialog(shown);
+        }
+    });
+}
+
+void TOptionen::EdDR_PasswordChange()
+{
+    if (m_inPasswordCheck)
+        return;
+    m_inPasswordCheck = true;
+    if (!PasswordAcceptable(m_ui->EdDR_Password->text())) {
+        Messages().information(kAppCaption, QStringLiteral("Paßwort fehlerhaft (nur Zahlen sind erlaubt)!"));
+        m_ui->EdDR_Password->clear();
+    }
+    m_inPasswordCheck = false;
+}
+
+void TOptionen::StartmitWinClick()
+{
+    AutostartOn();
+}
+
+void TOptionen::NoWinStartClick()
+{
+    AutostartOff();
+}
+
+} // namespace zarvo

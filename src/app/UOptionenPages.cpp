@@ -1,0 +1,216 @@
+// The options dialog's three pages: controls, texts and hints.
+#include "app/UOptionenPages.h"
+
+#include "modem/ComDrv32.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <limits>
+
+namespace zarvo {
+namespace {
+
+template <class W> W* Named(W* w, const char* name, const QString& hint = {})
+{
+    w->setObjectName(QLatin1String(name));
+    if (!hint.isEmpty())
+        w->setToolTip(hint);
+    return w;
+}
+
+QCheckBox* Check(const char* name, const QString& caption, const QString& hint)
+{
+    return Named(new QCheckBox(caption), name, hint);
+}
+
+void BuildProg(QTabWidget* tabs, OptionenPages& ui)
+{
+    ui.TSProg = Named(new QWidget, "TSProg");
+    auto* v = new QVBoxLayout(ui.TSProg);
+
+    auto* autostart = new QHBoxLayout;
+    ui.StartmitWin = Named(new QPushButton(QStringLiteral("Autostart mit Windows")), "StartmitWin");
+    ui.NoWinStart = Named(new QPushButton(QStringLiteral("kein Autostart mit Windows")), "NoWinStart");
+    autostart->addWidget(ui.StartmitWin);
+    autostart->addWidget(ui.NoWinStart);
+    autostart->addStretch();
+    v->addLayout(autostart);
+
+    ui.FaxView = Named(new QGroupBox(QStringLiteral("FaxView")), "FaxView",
+                       QStringLiteral("Einstellungen für die Faxanzeige"));
+    ui.FaxViewItems = new QButtonGroup(ui.FaxView);
+    auto* g = new QVBoxLayout(ui.FaxView);
+    const QString items[] = {QStringLiteral("Interner Faxviewer"), QStringLiteral("Kodak Imaging"),
+                             QStringLiteral("ext. Programm:")};
+    for (int i = 0; i < 3; ++i) {
+        auto* r = new QRadioButton(items[i]);
+        r->setObjectName(QStringLiteral("FaxView%1").arg(i));
+        ui.FaxViewItems->addButton(r, i);
+        g->addWidget(r);
+    }
+    ui.EExtFax = Named(new QLineEdit, "EExtFax");
+    g->addWidget(ui.EExtFax);
+    v->addWidget(ui.FaxView);
+    v->addStretch();
+    tabs->addTab(ui.TSProg, QStringLiteral("Programm"));
+}
+
+void BuildHintergrund(QTabWidget* tabs, OptionenPages& ui)
+{
+    ui.TSHintergrund = Named(new QWidget, "TSHintergrund");
+    auto* v = new QVBoxLayout(ui.TSHintergrund);
+    v->addWidget(new QLabel(QStringLiteral("Aktionen die automatisch im Hintergrund ausgeführt werden:")));
+    ui.CBa_DFUE =
+        Check("CBa_DFUE", QStringLiteral("unabhängiger Modus nach DFÜ-Netzwerk"),
+              QStringLiteral("Schaltet das Modem nach einer DFÜ Verbindung (oder T-Online 3.0) wieder "
+                             "in den unabhängigen Modus"));
+    ui.CBa_TOnline2 =
+        Check("CBa_TOnline2", QStringLiteral("unabhängiger Modus nach T-Online 2 (3 läuft über DFÜ)"),
+              QStringLiteral("Schaltet das Programm nach schließen von T-Online 2.x in den "
+                             "unabhängigen Modus"));
+    ui.CBa_Faxmon =
+        Check("CBa_Faxmon", QStringLiteral("unabhängier Modus nach Faxmonitor von Win2k"),
+              QStringLiteral("Schaltet das Programm nach schließen des Faxmonitors (von W2k) in den "
+                             "unabhängigen Modus."));
+    auto* note =
+        new QLabel(QStringLiteral("(das Modem darf nicht automatisch mit dem Faxdienst Faxe annehmen, "
+                                  "da es sonst immer wieder zurück gesetzt wird.)"));
+    note->setObjectName(QStringLiteral("LabelFaxmon"));
+    note->setWordWrap(true);
+    note->setContentsMargins(20, 0, 0, 0);
+    ui.CB_Endeunab = Check("CB_Endeunab", QStringLiteral("unabhängiger Modus beim Beenden von ZARVO"),
+                           QStringLiteral("aktiviert den unabhängigen Modus wenn ZARVO beendet wird."));
+    // Reserved for a later automatic notice: kept so its values survive a round trip.
+    ui.CBa_Autonachr = Check("CBa_Autonachr", QStringLiteral("Für zukünftige Versionen"),
+                             QStringLiteral("Meldet sich automatisch, wenn neue Nachrichten eingehen"));
+    ui.SEAutonachr = Named(new QSpinBox, "SEAutonachr");
+    ui.SEAutonachr->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    auto* interval = new QLabel(QStringLiteral("Testintervall in Minuten:"));
+    for (QWidget* w : {static_cast<QWidget*>(ui.CBa_Autonachr), static_cast<QWidget*>(ui.SEAutonachr),
+                       static_cast<QWidget*>(interval)}) {
+        w->setEnabled(false);
+        w->setVisible(false);
+    }
+    v->addWidget(ui.CBa_DFUE);
+    v->addWidget(ui.CBa_TOnline2);
+    v->addWidget(ui.CBa_Faxmon);
+    v->addWidget(note);
+    v->addWidget(ui.CB_Endeunab);
+    v->addWidget(ui.CBa_Autonachr);
+    v->addWidget(interval);
+    v->addWidget(ui.SEAutonachr);
+    v->addStretch();
+    tabs->addTab(ui.TSHintergrund, QStringLiteral("Hintergrund"));
+}
+
+void BuildModem(QTabWidget* tabs, OptionenPages& ui)
+{
+    ui.TSModem = Named(new QWidget, "TSModem");
+    auto* columns = new QHBoxLayout(ui.TSModem);
+
+    auto* port = new QGroupBox(QStringLiteral("Anschluß"));
+    port->setObjectName(QStringLiteral("GBAnschluss"));
+    auto* p = new QVBoxLayout(port);
+    auto* portLabel = new QLabel(QStringLiteral("&Com Port:"));
+    ui.CBComPort =
+        Named(new QComboBox, "CBComPort", QStringLiteral("Stellen Sie hier den Com Anschluß des Modems ein"));
+    portLabel->setBuddy(ui.CBComPort);
+    FillComPortItems(ui.CBComPort);
+    p->addWidget(portLabel);
+    p->addWidget(ui.CBComPort);
+    ui.ComTest = Named(new QPushButton(QStringLiteral("ComTest")), "ComTest");
+    p->addWidget(ui.ComTest);
+    ui.CBForcePort = Check("CBForcePort", QStringLiteral("Comport erzwingen"),
+                           QStringLiteral("erzwingt den ComPort (nicht empfohlen!!)"));
+    p->addWidget(ui.CBForcePort);
+    ui.CBLine =
+        Check("CBLine", QStringLiteral("Mit einem Linekabel mit"),
+              QStringLiteral("Klicken Sie dies an, wenn das Modem mit einem Linekabel mit der Soundkarte "
+                             "verbunden ist."));
+    p->addWidget(ui.CBLine);
+    auto* lineLabel = new QLabel(QStringLiteral("der Soundkarte verb."));
+    lineLabel->setObjectName(QStringLiteral("LabelLine"));
+    lineLabel->setToolTip(ui.CBLine->toolTip());
+    lineLabel->setContentsMargins(20, 0, 0, 0);
+    p->addWidget(lineLabel);
+    p->addStretch();
+
+    auto* right = new QVBoxLayout;
+    auto* self = new QGroupBox(QStringLiteral("unabhängiger Modus"));
+    self->setObjectName(QStringLiteral("GBUnabhaengig"));
+    auto* s = new QVBoxLayout(self);
+    ui.CBFax_recv = Check("CBFax_recv", QStringLiteral("automat. Faxempfang"),
+                          QStringLiteral("aktiviert den automatischen Faxempfang"));
+    ui.CBVoice_recv = Check("CBVoice_recv", QStringLiteral("automat. Sprachempfang"),
+                            QStringLiteral("aktiviert die Sprachaufzeichnung"));
+    ui.CBCall_Monitor =
+        Check("CBCall_Monitor", QStringLiteral("Anruf Monitor"),
+              QStringLiteral("eingehende Nachrichten werden auch über den internen Lautsprecher "
+                             "wiedergegeben"));
+    s->addWidget(ui.CBFax_recv);
+    s->addWidget(ui.CBVoice_recv);
+    s->addWidget(ui.CBCall_Monitor);
+    auto* form = new QFormLayout;
+    ui.EdFax_ID =
+        Named(new QLineEdit, "EdFax_ID", QStringLiteral("Die Faxidentifikation (für eingehende Anrufe)"));
+    ui.SERing_Setup = Named(new QSpinBox, "SERing_Setup",
+                            QStringLiteral("Anzahl der Klingeltöne vor dem automaitschen Abheben"));
+    ui.SERing_Setup->setRange(1, 6);
+    form->addRow(QStringLiteral("&Fax ID:"), ui.EdFax_ID);
+    form->addRow(QStringLiteral("Anzahl der &Klingeltöne:"), ui.SERing_Setup);
+    s->addLayout(form);
+    right->addWidget(self);
+
+    auto* remote = new QGroupBox(QStringLiteral("Fernabfrage"));
+    remote->setObjectName(QStringLiteral("GBFernabfrage"));
+    auto* r = new QHBoxLayout(remote);
+    ui.CBDialup_retr =
+        Check("CBDialup_retr", QStringLiteral("Fernabfrage"), QStringLiteral("erlaubt die Fernabfrage"));
+    ui.EdDR_Password = Named(new QLineEdit, "EdDR_Password");
+    ui.EdDR_Password->setMaxLength(4);
+    ui.EdDR_Password->setEchoMode(QLineEdit::Password);
+    auto* pwLabel = new QLabel(QStringLiteral("&Paßwort:"));
+    pwLabel->setBuddy(ui.EdDR_Password);
+    r->addWidget(ui.CBDialup_retr);
+    r->addStretch();
+    r->addWidget(pwLabel);
+    r->addWidget(ui.EdDR_Password);
+    right->addWidget(remote);
+    right->addStretch();
+
+    columns->addWidget(port);
+    columns->addLayout(right, 1);
+    tabs->addTab(ui.TSModem, QStringLiteral("Modem"));
+}
+
+} // namespace
+
+void FillComPortItems(QComboBox* box)
+{
+    const int selected = box->currentIndex();
+    box->clear();
+    for (int n = 1; n <= 9; ++n)
+        box->addItem(QStringLiteral("COM%1  (%2)").arg(n).arg(ComPortDevicePath(n)));
+    box->setCurrentIndex(selected);
+}
+
+void BuildOptionenPages(QTabWidget* tabs, OptionenPages& ui)
+{
+    BuildProg(tabs, ui);
+    BuildHintergrund(tabs, ui);
+    BuildModem(tabs, ui);
+}
+
+} // namespace zarvo

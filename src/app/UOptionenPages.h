@@ -1,0 +1,56 @@
+#pragma once
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+class QWidget;
+
+namespace zarvo {
+
+// The controls of the options dialog's three pages, named as the dialog's fields are named.
+// Built by BuildOptionenPages; the dialog owns them through Qt's parent chain.
+struct OptionenPages {
+    // "Programm"
+    QWidget* TSProg = nullptr;
+    QPushButton* StartmitWin = nullptr;
+    QPushButton* NoWinStart = nullptr;
+    QGroupBox* FaxView = nullptr;
+    QButtonGroup* FaxViewItems = nullptr; // ids 0, 1, 2
+    QLineEdit* EExtFax = nullptr;
+    // "Hintergrund"
+    QWidget* TSHintergrund = nullptr;
+    QCheckBox* CBa_DFUE = nullptr;
+    QCheckBox* CBa_TOnline2 = nullptr;
+    QCheckBox* CBa_Faxmon = nullptr;
+    QCheckBox* CB_Endeunab = nullptr;
+    QCheckBox* CBa_Autonachr = nullptr; // hidden, disabled
+    QSpinBox* SEAutonachr = nullptr;    // hidden, disabled
+    // "Modem"
+    QWidget* TSModem = nullptr;
+    QComboBox* CBComPort = nullptr;
+    QPushButton* ComTest = nullptr;
+    QCheckBox* CBForcePort = nullptr;
+    QCheckBox* CBLine = nullptr;
+    QCheckBox* CBFax_recv = nullptr;
+    QCheckBox* CBVoice_recv = nullptr;
+    QCheckBox* CBCall_Monitor = nullptr;
+    QLineEdit* EdFax_ID = nullptr;
+    QSpinBox* SERing_Setup = nullptr;
+    QCheckBox* CBDialup_retr = nullptr;
+    QLineEdit* EdDR_Password = nullptr;
+};
+
+// Builds the three pages into `tabs`, in the order Programm, Hintergrund, Modem.
+void BuildOptionenPages(QTabWidget* tabs, OptionenPages& ui);
+
+// Fills the port drop-down with "COM1" .. "COM9", each with its device path beside it, keeping the
+// selected index.
+void FillComPortItems(QComboBox* box);
+
+} // namespace zarvo

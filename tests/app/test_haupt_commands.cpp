@@ -1,0 +1,152 @@
+// The main window's commands on the emulated modem.
+#include "test_haupt_fixture.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTableWidget>
+#include <QToolBar>
+#include <gtest/gtest.h>
+
+namespace zarvo::test {
+namespace {
+
+emu::EmulatorOptions ThreeVoices()
+{
+    emu::EmulatorOptions o;
+    o.messages = {DemoVoice(253), DemoVoice(253), DemoVoice(253)};
+    return o;
+}
+
+TEST(HauptCommands, EraseAnsweredNoStillChecksTheList)
+{
+    EmulatorFixture modem(ThreeVoices(), 1, "[Modem]\nComPort=1\n" + ModemOptSection());
+    HauptWindows w;
+    w.haupt.FormActivate();
+    modem.clearTranscript();
+    w.action("AC_Speicherloesch")->trigger();
+    ASSERT_EQ(w.boxes.shown.size(), 1u);
+    EXPECT_EQ(w.boxes.shown[0].caption, "Zarvo");
+    EXPECT_EQ(w.boxes.shown[0].text, QString::fromUtf8("Soll der Speicher wirklich gelöscht werden?"));
+    EXPECT_EQ(modem.transcript(), (std::vector<std::string>{"ATE0V1+MSR=0"}));
+    EXPECT_EQ(w.haupt.RowCount(), 4);
+
+    w.boxes.answers = {true};
+    w.action("AC_Speicherloesch")->trigger();
+    EXPECT_EQ(CountOf(modem.transcript(), "AT+MEM"), 1);
+    EXPECT_EQ(w.haupt.RowCount(), 1);
+
+    // In batch mode the erase asks nothing.
+    w.haupt.QuitAfterStart = true;
+    w.action("AC_Speicherloesch")->trigger();
+    EXPECT_EQ(CountOf(modem.transcript(), "AT+MEM"), 2);
+    EXPECT_EQ(w.boxes.shown.size(), 2u);
+}
+
+TEST(HauptCommands, LinePlaybackAndStopUseTheCurrentRow)
+{
+    EmulatorFixture modem(ThreeVoices(), 1, "[Modem]\nComPort=1\n" + ModemOptSection());
+    HauptWindows w;
+    w.haupt.FormActivate();
+    EXPECT_TRUE(w.action("LAbspielen")->isVisible()); // the line cable is on by default
+    w.haupt.SetCurrentRow(2);
+    w.action("LAbspielen")->trigger();
+    w.haupt.SetCurrentRow(3);
+    w.action("LStoppen")->trigger();
+    w.haupt.SetCurrentRow(0);
+    w.action("LAbspielen")->trigger(); // header row: nothing
+    const auto t = modem.transcript();
+    EXPECT_EQ(CountOf(t, "ATE0V1+MVP=2"), 1);
+    EXPECT_EQ(CountOf(t, "ATE0V1+MVP3"), 1);
+    EXPECT_EQ(modem.emulator().playbackCommands(), (std::vector<std::string>{"+MVP=2", "+MVP3"}));
+}
+
+TEST(HauptCommands, MarkAsReadDownloadsOnlyWithAMessageRow)
+{
+    emu::EmulatorOptions o;
+    o.messages = {DemoVoice(255)};
+    EmulatorFixture modem(o, 1, "[Modem]\nComPort=1\n" + ModemOptSection());
+    HauptWindows w;
+    w.haupt.FormActivate(); // the question is answered No
+    modem.clearTranscript();
+    w.haupt.SetCurrentRow(0);
+    w.action("AC_Nachrge")->trigger();
+    EXPECT_TRUE(modem.transcript().empty());
+    w.haupt.SetCurrentRow(1);
+    w.action("AC_Nachrge")->trigger();
+    EXPECT_GE(CountOf(modem.transcript(), "ATE0V1+MSR=1"), 1);
+    EXPECT_NE(modem.emulator().directory().at(0).state, 255);
+    EXPECT_EQ(w.haupt.Cell(2, 1), "false"); // the list shows the flags of its last rebuild
+    EXPECT_TRUE(w.played.empty());
+}
+
+TEST(HauptCommands, ReloadReconnectsAndAlwaysRebuilds)
+{
+    EmulatorFixture modem(ThreeVoices(), 1, "[Modem]\nComPort=1\n" + ModemOptSection());
+    HauptWindows w;
+    w.haupt.FormActivate();
+    modem.clearTranscript();
+    w.action("AC_Modemreset")->trigger();
+    const auto t = modem.transcript();
+    ASSERT_FALSE(t.empty());
+    EXPECT_EQ(t.front(), "AT+MCL=0");
+    EXPECT_EQ(CountOf(t, "ATE0V1+MSR=3"), 1); // rebuilt although the count did not change
+    EXPECT_EQ(w.haupt.MessageCount, 3);
+}
+
+TEST(HauptCommands, StatusLogToggleAndClipboard)
+{
+    EmulatorFixture modem({}, 1, "[Modem]\nComPort=1\n" + ModemOptSection());
+    HauptWindows w;
+    w.haupt.FormActivate();
+    EXPECT_TRUE(w.haupt.Modemstatus->isHidden());
+    EXPECT_FALSE(w.action("Z_Status")->isChecked());
+    EXPECT_TRUE(w.haupt.Modemstatus->toPlainText().contains("<ATE0V1+MSR=0"));
+    w.haupt.findChild<QAction*>("FehlerprotokollinZwischenablage1")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), w.haupt.Modemstatus->toPlainText());
+
+    w.action("Z_Status")->trigger();
+    EXPECT_FALSE(w.haupt.Modemstatus->isHidden());
+    EXPECT_TRUE(w.action("Z_Status")->isChecked());
+    w.haupt.Timer1Timer();
+    EXPECT_TRUE(w.haupt.findChild<QAction*>("NotAbbruchderAnwendung1")->isEnabled());
+    w.action("Z_Status")->trigger();
+    EXPECT_TRUE(w.haupt.Modemstatus->isHidden());
+    w.haupt.Timer1Timer();
+    EXPECT_FALSE(w.haupt.findChild<QAction*>("NotAbbruchderAnwendung1")->isEnabled());
+}
+
+TEST(HauptCommands, BusyTickDisablesCommandsAndShowsWaiting)
+{
+    EmulatorFixture modem({}, 1, "[Modem]\nComPort=1\n" + ModemOptSection());
+    HauptWindows w;
+    w.haupt.FormActivate();
+    w.haupt.Zarvo1->Busy = true;
+    w.haupt.Timer1Timer();
+    EXPECT_EQ(w.haupt.StatusPanel1->text(), "warten...");
+    EXPECT_FALSE(w.action("Schliessen")->isEnabled());
+    EXPECT_FALSE(w.haupt.SG->isEnabled());
+    EXPECT_TRUE(w.action("AC_NeuNR")->isEnabled());
+    w.haupt.Zarvo1->Busy = false;
+    w.haupt.Timer1Timer();
+    EXPECT_EQ(w.haupt.StatusPanel1->text(), "");
+    EXPECT_TRUE(w.action("Schliessen")->isEnabled());
+    EXPECT_FALSE(w.action("Abspielen")->isEnabled()); // empty list
+}
+
+TEST(HauptCommands, ImagesAndAbout)
+{
+    EmulatorFixture modem({}, 1, "[Modem]\nComPort=1\n" + ModemOptSection());
+    HauptWindows w;
+    EXPECT_FALSE(w.action("AC_Speicherloesch")->icon().isNull()); // the images load from the resources
+    w.action("AC_Ueber")->trigger();
+    EXPECT_EQ(w.modals, QStringList{"AboutBox"});
+    EXPECT_EQ(w.about->windowTitle(), "Info");
+    EXPECT_EQ(w.about->Version->text(), AboutVersionLine(ZARVO_VERSION));
+}
+
+} // namespace
+} // namespace zarvo::test

@@ -1,0 +1,130 @@
+// Start-up of the main window on the emulated modem: settings, connection, the forced port choice,
+// and activations.
+#include "test_haupt_fixture.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace zarvo::test {
+namespace {
+
+TEST(HauptStartup, ConfiguredPortConnectsAndWritesOptionsBeforeTheListIsRead)
+{
+    // Fax reception off in the file, on in the modem: the start-up must write it.
+    QString ini = ModemOptSection().replace("Fax_recv=1", "Fax_recv=0");
+    EmulatorFixture modem({}, 1, "[Modem]\nComPort=1\n" + ini);
+    HauptWindows w;
+    w.haupt.FormActivate();
+
+    const auto t = modem.transcript();
+    ASSERT_FALSE(t.empty());
+    EXPECT_EQ(t.front(), "AT+MCL=0");
+    const std::size_t test = IndexOf(t, "ATE0#MDL?");
+    const std::size_t write = IndexOf(t, "ATE0V1+MCF=0");
+    const std::size_t store = IndexOf(t, "ATE0V1+MCW");
+    const std::size_t list = IndexOf(t, "ATE0V1+MSR=0");
+    EXPECT_LT(test, write);
+    EXPECT_LT(write, store);
+    EXPECT_LT(store, list);
+    EXPECT_LT(list, t.size());
+    EXPECT_FALSE(modem.emulator().storedSettings().faxRecv);
+    EXPECT_FALSE(w.haupt.FirstActivate);
+    EXPECT_EQ(w.haupt.Opts.ComPort, 1);
+    EXPECT_EQ(w.optionenShown, 0);
+    EXPECT_EQ(w.haupt.MessageCount, 0);
+    EXPECT_EQ(w.haupt.RowCount(), 1);
+
+    // A second activation neither reads the settings nor reconnects; it only checks the memory.
+    modem.clearTranscript();
+    w.haupt.FormActivate();
+    EXPECT_EQ(modem.transcript(), (std::vector<std::string>{"ATE0V1+MSR=0"}));
+}
+
+TEST(HauptStartup, ForcedPortSendsNoPortTest)
+{
+    QString ini = ModemOptSection().replace("Ring_setup=2", "Ring_setup=4");
+    EmulatorFixture modem({}, 1, "[Modem]\nComPort=1\nForcePort=1\n" + ini);
+    HauptWindows w;
+    w.haupt.FormActivate();
+    const auto t = modem.transcript();
+    EXPECT_EQ(CountOf(t, "AT"), 0);
+    EXPECT_EQ(CountOf(t, "ATE0#MDL?"), 0);
+    EXPECT_LT(IndexOf(t, "ATE0V1+MCR=4"), IndexOf(t, "ATE0V1+MSR=0"));
+    EXPECT_EQ(modem.emulator().storedSettings().rings, 4);
+}
+
+TEST(HauptStartup, WithoutPortTheOptionsDialogOpensOnModemUntilOneIsChosen)
+{
+    EmulatorFixture modem({}, 1, ModemOptSection());
+    HauptWindows w;
+    std::vector<TOptionen::Page> pages;
+    w.optionenHook = [&](TOptionen& dialog) {
+        pages.push_back(dialog.ActivePage());
+        dialog.SetActivePage(TOptionen::Page::TSProg); // the user looks around first
+        // A dialog's close reactivates the main window: that must not start the start-up again.
+        w.haupt.FormActivate();
+        if (w.optionenShown == 1) {
+            dialog.BitBtn2Click(); // Abbrechen
+            return 0;
+        }
+        dialog.findChild<QComboBox*>("CBComPort")->setCurrentIndex(0);
+        dialog.OkBtnClick();
+        return 1;
+    };
+    w.haupt.FormActivate();
+
+    EXPECT_EQ(w.optionenShown, 2);
+    EXPECT_EQ(pages, (std::vector<TOptionen::Page>{TOptionen::Page::TSModem, TOptionen::Page::TSModem}));
+    ASSERT_EQ(w.boxes.shown.size(), 1u);
+    EXPECT_EQ(w.boxes.shown[0].text, QString::fromUtf8("Sie müßen einen ComPort auswählen !"));
+    EXPECT_EQ(w.boxes.shown[0].caption, "ZARVO");
+    EXPECT_EQ(w.haupt.Opts.ComPort, 1);
+    EXPECT_FALSE(w.haupt.FirstActivate);
+    // One port test (by the dialog's OK), then the list.
+    const auto t = modem.transcript();
+    EXPECT_EQ(CountOf(t, "ATE0#MDL?"), 1);
+    EXPECT_LT(IndexOf(t, "ATE0#MDL?"), IndexOf(t, "ATE0V1+MSR=0"));
+}
+
+TEST(HauptStartup, ShowingTheWindowAndReturningFromADialogActivateIt)
+{
+    EmulatorFixture modem({}, 1, "[Modem]\nComPort=1\n" + ModemOptSection());
+    HauptWindows w;
+    w.haupt.show();
+    w.haupt.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.haupt.FirstActivate && w.haupt.MessageCount == 0; }, 20000));
+
+    modem.clearTranscript();
+    QDialog other(&w.haupt);
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    other.close();
+    w.haupt.activateWindow();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return CountOf(modem.transcript(), "ATE0V1+MSR=0") == 1; }, 20000));
+}
+
+TEST(HauptStartup, WithoutDisplayTheProgramSaysSoAndEndsWithTwo)
+{
+    const QString program = QStringLiteral(ZARVO_BINARY_DIR "/src/app/zarvo");
+    if (!QFile::exists(program))
+        GTEST_SKIP() << "zarvo is not built";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    QProcess zarvo;
+    zarvo.setProcessEnvironment(environment);
+    zarvo.start(program, {QStringLiteral("/LOG")});
+    ASSERT_TRUE(zarvo.waitForFinished(30000));
+    EXPECT_EQ(zarvo.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(zarvo.exitCode(), 2);
+    EXPECT_TRUE(QString::fromLocal8Bit(zarvo.readAllStandardError())
+                    .contains(QString::fromUtf8("grafische Oberfläche")));
+}
+
+} // namespace
+} // namespace zarvo::test

@@ -1,0 +1,303 @@
+// The options dialog against the emulated modem: OK, Abbrechen, port test, typed-value checks.
+#include "EmulatorFixture.h"
+#include "Recording.h"
+#include "ScriptedMessages.h"
+#include "app/HelpAccess.h"
+#include "app/UOptionen.h"
+#include "app/core/OptionSequences.h"
+#include "common/IniProfile.h"
+#include "modem/Zarvo.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace zarvo::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+const Lines kQueries = {"ATE0V1+MCD?", "ATE0V1+MCF?", "ATE0V1+MCL?", "ATE0V1+MCM?",
+                        "ATE0V1+MCP?", "ATE0V1+MCR?", "ATE0V1+MCV?", "ATE0V1+MFI?"};
+
+Lines Then(Lines a, const Lines& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The emulator's power-on settings as the program's record.
+emu::EmulatorOptions ModemWith(const QString& faxId)
+{
+    emu::EmulatorOptions o;
+    o.settings.faxRecv = true;
+    o.settings.voiceRecv = true;
+    o.settings.rings = 3;
+    o.settings.password = "1234";
+    o.settings.faxId = faxId.toStdString();
+    return o;
+}
+
+TOpts MatchingOpts(const QString& faxId)
+{
+    TOpts o;
+    o.ComPort = 1;
+    o.LineKabel = true;
+    o.UnAbEn = true;
+    o.ModemOptions.FaxRecv = true;
+    o.ModemOptions.VoiceRecv = true;
+    o.ModemOptions.RingSetup = 3;
+    o.ModemOptions.DRPassword = QStringLiteral("1234");
+    o.ModemOptions.FaxId = faxId;
+    return o;
+}
+
+// A connected modem component, the main window's settings and the dialog over both.
+class OptionenTest : public ::testing::Test {
+  protected:
+    explicit OptionenTest(const QString& extraIni = QStringLiteral("COM5=/nonexistent/zarvo-tty\n"))
+        : modem(ModemWith(QStringLiteral("Alt")), 1, extraIni)
+    {
+        zarvo.StatusPanel = &status;
+        zarvo.ReportMemo = &log;
+        EXPECT_EQ(zarvo.TestPort(1), 0);
+        opts = MatchingOpts(QStringLiteral("Alt"));
+        dialog = std::make_unique<TOptionen>(zarvo, opts);
+        dialog->LineActionsVisible = [this](bool v) { lineActions.push_back(v); };
+        modem.clearTranscript();
+    }
+
+    template <class W> W* Child(const char* name) { return dialog->findChild<W*>(QLatin1String(name)); }
+    // Shows the dialog filled with the current settings, lets `user` act on it, and returns the
+    // dialog's result.
+    int Show(const std::function<void()>& user)
+    {
+        dialog->OptsToDialog(opts);
+        dialog->ModalHook = [&](TOptionen& d) {
+            user();
+            return d.result();
+        };
+        return dialog->ShowModal();
+    }
+    QString FileValue(const char* section, const char* key)
+    {
+        return IniProfile(TOptionen::SettingsFileName())
+            .readString(QLatin1String(section), QLatin1String(key), "-");
+    }
+
+    EmulatorFixture modem;
+    RecordingStatus status;
+    RecordingReport log;
+    TZarvo zarvo;
+    TOpts opts;
+    std::unique_ptr<TOptionen> dialog;
+    std::vector<bool> lineActions;
+    ScriptedMessages boxes;
+};
+
+TEST_F(OptionenTest, OkWithTheSamePortWritesOnlyWhatDiffersAndSavesTheFile)
+{
+    const int result = Show([&] {
+        Child<QLineEdit>("EdFax_ID")->setText(QStringLiteral("Neu 123"));
+        Child<QCheckBox>("CBLine")->setChecked(false);
+        Child<QPushButton>("OkBtn")->click();
+    });
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_EQ(modem.transcript(), Then(kQueries, {"ATE0V1+MFI=\"Neu 123\"", "ATE0V1+MCW"}))
+        << "no port test, only the changed option, then stored";
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(opts.ModemOptions.FaxId, QStringLiteral("Neu 123"));
+    EXPECT_FALSE(opts.LineKabel);
+    EXPECT_EQ(lineActions, std::vector<bool>{false});
+    EXPECT_EQ(FileValue("ModemOpt", "Fax_ID"), QStringLiteral("Neu 123"));
+    EXPECT_EQ(FileValue("Modem", "ComPort"), QStringLiteral("1"));
+    EXPECT_EQ(FileValue("Modem", "LineKabel"), QStringLiteral("0"));
+    EXPECT_EQ(FileValue("ModemOpt", "Local_Mode"), QStringLiteral("0"));
+}
+
+TEST_F(OptionenTest, OkWithANewPortWithoutModemKeepsTheOldPortButSavesTheNewOne)
+{
+    Show([&] {
+        Child<QComboBox>("CBComPort")->setCurrentIndex(4);
+        Child<QPushButton>("OkBtn")->click();
+    });
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Am Com5 befindet sich kein USR Modem"));
+    EXPECT_EQ(boxes.shown[0].caption, QStringLiteral("ZARVO"));
+    EXPECT_EQ(opts.ComPort, 1) << "the running program keeps the old port";
+    EXPECT_EQ(FileValue("Modem", "ComPort"), QStringLiteral("5")) << "the file gets the new one";
+    EXPECT_EQ(zarvo.MainPort->ComPort(), pnCOM1);
+    EXPECT_EQ(lineActions, std::vector<bool>{true}) << "the line actions follow the record even on failure";
+    EXPECT_FALSE(dialog->isVisible());
+}
+
+TEST_F(OptionenTest, ForcedNewPortIsTakenWithoutTestOrMessage)
+{
+    TOpts wanted = opts;
+    wanted.ComPort = 5;
+    wanted.ForcePort = true;
+    EXPECT_TRUE(dialog->ApplyOpts(wanted));
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(opts.ComPort, 5);
+    EXPECT_EQ(zarvo.MainPort->ComPort(), pnCOM5);
+}
+
+TEST_F(OptionenTest, AbbrechenChangesNothing)
+{
+    const int result = Show([&] {
+        Child<QLineEdit>("EdFax_ID")->setText(QStringLiteral("Verworfen"));
+        Child<QPushButton>("BitBtn2")->click();
+    });
+    EXPECT_EQ(result, QDialog::Rejected);
+    EXPECT_TRUE(modem.transcript().empty());
+    EXPECT_EQ(opts, MatchingOpts(QStringLiteral("Alt")));
+    EXPECT_EQ(FileValue("Modem", "ComPort"), QStringLiteral("-")) << "nothing saved";
+}
+
+TEST_F(OptionenTest, FillingAndCollectingKeepEveryField)
+{
+    TOpts o;
+    o.ComPort = 7;
+    o.ForcePort = o.DFUE = o.Faxmon = o.Autonachr = true;
+    o.AutonTi = 25;
+    o.FaxView = 2;
+    o.ExtFax = QStringLiteral("/usr/bin/eog");
+    o.ModemOptions = {true, false, false, true, QStringLiteral("42"), 6, false, QStringLiteral("Büro")};
+    dialog->OptsToDialog(o);
+    TOpts back;
+    dialog->DialogToOpts(back);
+    EXPECT_EQ(back, o);
+    EXPECT_TRUE(Child<QComboBox>("CBComPort")->currentText().startsWith(QStringLiteral("COM7")));
+
+    o.ComPort = 0;
+    o.ModemOptions.RingSetup = 0; // fresh settings
+    dialog->OptsToDialog(o);
+    dialog->DialogToOpts(back);
+    EXPECT_EQ(back.ComPort, 0) << "no selection";
+    EXPECT_EQ(back.ModemOptions.RingSetup, 1) << "clamped by the spin edit";
+}
+
+TEST_F(OptionenTest, PortDropDownShowsTheMappedDevice)
+{
+    auto* box = Child<QComboBox>("CBComPort");
+    ASSERT_EQ(box->count(), 9);
+    EXPECT_TRUE(box->itemText(0).contains(modem.portPathQ())) << box->itemText(0).toStdString();
+    EXPECT_TRUE(box->itemText(4).contains(QStringLiteral("/nonexistent/zarvo-tty")));
+    EXPECT_TRUE(box->itemText(8).startsWith(QStringLiteral("COM9")));
+}
+
+TEST_F(OptionenTest, ComTestReportsAndShowsTheModemsOptions)
+{
+    dialog->OptsToDialog(TOpts{});
+    Child<QComboBox>("CBComPort")->setCurrentIndex(0);
+    Child<QPushButton>("ComTest")->click();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("ComPort und Modem ist okay!"));
+    EXPECT_EQ(Child<QLineEdit>("EdFax_ID")->text(), QStringLiteral("Alt"));
+    EXPECT_EQ(Child<QSpinBox>("SERing_Setup")->value(), 3);
+    EXPECT_TRUE(Child<QCheckBox>("CBVoice_recv")->isChecked());
+    EXPECT_EQ(Child<QLineEdit>("EdDR_Password")->text(), QStringLiteral("1234"));
+
+    Child<QComboBox>("CBComPort")->setCurrentIndex(4);
+    Child<QPushButton>("ComTest")->click();
+    EXPECT_EQ(boxes.shown.back().text, QStringLiteral("Kein gültiger ComPort !"));
+    EXPECT_EQ(opts, MatchingOpts(QStringLiteral("Alt"))) << "the test changes no settings";
+}
+
+TEST(PortTestTextTest, GivesTheFourMessagesAndNoneOtherwise)
+{
+    EXPECT_EQ(PortTestText(2), QStringLiteral("Kein Modem an ComPort !"));
+    EXPECT_EQ(PortTestText(3), QStringLiteral("Kein US Robotics Message Modem an ComPort"));
+    EXPECT_TRUE(PortTestText(5).isEmpty());
+    EXPECT_EQ(NoModemText(3), QStringLiteral("Am Com3 befindet sich kein USR Modem"));
+}
+
+TEST_F(OptionenTest, PasswordWithALetterIsRefusedAndEmptied)
+{
+    auto* pw = Child<QLineEdit>("EdDR_Password");
+    pw->clear();
+    QTest::keyClicks(pw, QStringLiteral("12"));
+    EXPECT_TRUE(boxes.shown.empty());
+    QTest::keyClicks(pw, QStringLiteral("a"));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Paßwort fehlerhaft (nur Zahlen sind erlaubt)!"));
+    EXPECT_TRUE(pw->text().isEmpty());
+
+    TOpts stored = opts;
+    stored.ModemOptions.DRPassword = QStringLiteral("ab");
+    dialog->OptsToDialog(stored);
+    EXPECT_EQ(boxes.shown.size(), 2u) << "a stored non-number is refused when the dialog is filled";
+    EXPECT_TRUE(pw->text().isEmpty());
+}
+
+TEST_F(OptionenTest, FaxIdKeepsOnlyWhatTheQuotedCommandCarries)
+{
+    auto* id = Child<QLineEdit>("EdFax_ID");
+    id->clear();
+    QTest::keyClicks(id, QStringLiteral("Ab\"c"));
+    id->insert(QStringLiteral("€ä")); // pasted
+    EXPECT_EQ(id->text(), QStringLiteral("Abcä"));
+
+    // A quote from a hand-edited settings file never reaches the modem.
+    TOpts wanted = opts;
+    wanted.ModemOptions.FaxId = QStringLiteral("x\"y");
+    EXPECT_TRUE(dialog->ApplyOpts(wanted));
+    EXPECT_EQ(modem.transcript(), Then(kQueries, {"ATE0V1+MFI=\"xy\"", "ATE0V1+MCW"}));
+}
+
+// A settings file that cannot be written (here a folder stands in its place, which stops root too).
+TEST(OptionenFileTest, UnwritableFileKeepsTheDialogOpenAfterApplying)
+{
+    QTemporaryDir home;
+    const QByteArray saved = qgetenv("ZARVO_HOME");
+    qputenv("ZARVO_HOME", home.path().toLocal8Bit());
+    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("ZARVO2.ini")));
+    ScriptedMessages boxes;
+    TZarvo zarvo; // no modem: applying writes nothing to it
+    TOpts opts;
+    opts.ComPort = 1;
+    TOptionen dialog(zarvo, opts);
+    dialog.OptsToDialog(opts);
+    dialog.ModalHook = [&](TOptionen& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("EdFax_ID"))->setText(QStringLiteral("Neu"));
+        d.findChild<QPushButton*>(QStringLiteral("OkBtn"))->click();
+        EXPECT_TRUE(d.isVisible()) << "the dialog stays open";
+        return d.result();
+    };
+    EXPECT_EQ(dialog.ShowModal(), QDialog::Rejected);
+    saved.isNull() ? qunsetenv("ZARVO_HOME") : qputenv("ZARVO_HOME", saved);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("In "))) << boxes.shown[0].text.toStdString();
+    EXPECT_EQ(opts.ModemOptions.FaxId, QStringLiteral("Neu")) << "applied all the same";
+}
+
+TEST_F(OptionenTest, HelpFollowsTheActivePage)
+{
+    std::vector<QUrl> opened;
+    SetHelpUrlOpener([&](const QUrl& u) {
+        opened.push_back(u);
+        return true;
+    });
+    for (auto page : {TOptionen::Page::TSProg, TOptionen::Page::TSHintergrund, TOptionen::Page::TSModem}) {
+        dialog->SetActivePage(page);
+        Child<QPushButton>("BitBtn1")->click();
+    }
+    SetHelpUrlOpener({});
+    ASSERT_EQ(opened.size(), 3u);
+    EXPECT_EQ(opened[0].fragment(), QStringLiteral("programm"));
+    EXPECT_EQ(opened[1].fragment(), QStringLiteral("hintergrund"));
+    EXPECT_EQ(opened[2].fragment(), QStringLiteral("modme"));
+    EXPECT_TRUE(opened[2].toLocalFile().endsWith(QStringLiteral("/optdlg.htm")));
+}
+
+} // namespace
+} // namespace zarvo::test
