@@ -1,6 +1,6 @@
 // THaupt: the commands of the menus, the tool bar and the tray, the tray behaviour, and closing.
 #include "app/About.h"
-#include "app/FaxViewerStub.h"
+#include "viewer/FaxViewerFactory.h"
 #include "app/HelpAccess.h"
 #include "app/TaskIcon.h"
 #include "app/UHaupt.h"

@@ -1,6 +1,6 @@
 // zarvo: the desktop program for the message modem.
 #include "app/About.h"
-#include "app/FaxViewerStub.h"
+#include "viewer/FaxViewerFactory.h"
 #include "app/UHaupt.h"
 #include "app/UHauptImages.h"
 #include "app/UOptionen.h"

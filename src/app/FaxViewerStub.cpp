@@ -1,8 +1,0 @@
-#include "app/FaxViewerStub.h"
-
-namespace zarvo {
-
-void InstallFaxViewer(TZarvo&) {}
-void OpenFaxViewer(TZarvo&) {}
-
-} // namespace zarvo
