@@ -1,5 +1,7 @@
 // THaupt: creation, layout and the activation sequence of the main window.
 #include "app/UHaupt.h"
+#include "app/core/WindowFinder.h"
+#include "app/core/ras_api32.h"
 
 #include "app/About.h"
 #include "app/HelpAccess.h"
@@ -87,6 +89,8 @@ THaupt::THaupt(QWidget* parent) : QMainWindow(parent)
     setWindowIcon(ApplicationIcon());
     Zarvo1 = new TZarvo(this);
     Zarvo1->setObjectName(QStringLiteral("Zarvo1"));
+    Windows = MakeWindowFinder();
+    RAS = std::make_unique<TRAS>();
     BuildLayout();
     BuildActions();
     BuildMenus();

@@ -27,6 +27,8 @@ namespace zarvo {
 
 class TAboutBox;
 class TOptionen;
+class TRAS;
+class WindowFinder;
 class TTaskIcon;
 class TWave;
 class TZarvo;
@@ -74,6 +76,14 @@ class THaupt : public QMainWindow {
     int MessageCount = -1;
     TOpts Opts;
     QStringList Arguments; // the command line, program name first
+    // Without a display (a batch run from cron): the usage text goes to standard output.
+    bool Headless = false;
+    // What a batch run ends with: 0 all done, 1 a message not saved or the modem not found,
+    // 2 a missing folder or unusable arguments.
+    int ExitStatus = 0;
+    // Other programs' windows and the dial-up links the background tick watches (tests replace them).
+    std::unique_ptr<WindowFinder> Windows;
+    std::unique_ptr<TRAS> RAS;
 
     // --- Seams (tests replace them) ---
     // Shows a dialog modally and returns its result; QDialog::exec by default.
@@ -136,6 +146,8 @@ class THaupt : public QMainWindow {
 
     // --- Command line (UHauptCommandLine.cpp) ---
     void ProcessCommandLine();
+    // Saves every message into folder (ending in "/"); false when not all could be saved.
+    bool SaveAllMessagesInto(const QString& folder);
 
   signals:
     // The main window has closed: the program ends.
@@ -171,6 +183,7 @@ class THaupt : public QMainWindow {
     bool m_closed = false;     // closing was accepted
     bool m_quitting = false;   // the application is shutting down
     bool m_shown = false;      // the window was shown once
+    bool m_logFailed = false;  // the log file could not be written; said once until it works again
 };
 
 // Runs a command, showing an exception that ends it in the standard error box rather than

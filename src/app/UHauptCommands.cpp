@@ -1,6 +1,5 @@
 // THaupt: the commands of the menus, the tool bar and the tray, the tray behaviour, and closing.
 #include "app/About.h"
-#include "viewer/FaxViewerFactory.h"
 #include "app/HelpAccess.h"
 #include "app/TaskIcon.h"
 #include "app/UHaupt.h"
@@ -9,6 +8,7 @@
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
 #include "modem/Zarvo.h"
+#include "viewer/FaxViewerFactory.h"
 
 #include <QAction>
 #include <QApplication>

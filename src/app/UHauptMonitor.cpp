@@ -1,6 +1,14 @@
 // THaupt: the background tick every 2 seconds. It keeps the commands in step with the modem's busy
-// flag; the watches of programs that share the modem and the log file join it here.
+// flag, writes the log file when asked to, and watches the programs that share the modem.
 #include "app/UHaupt.h"
+#include "app/UOptionen.h"
+#include "app/core/BackgroundWatch.h"
+#include "app/core/StatusLogFile.h"
+#include "app/core/WindowFinder.h"
+#include "app/core/ras_api32.h"
+#include "common/MessageSeam.h"
+#include "common/ProgramPaths.h"
+#include "common/Wait.h"
 #include "modem/Zarvo.h"
 
 #include <QAction>
@@ -10,6 +18,28 @@
 
 namespace zarvo {
 
+namespace {
+
+// What the watches ask of the main window.
+class HauptWatchHost : public WatchHost {
+  public:
+    explicit HauptWatchHost(THaupt& haupt) : m_haupt(haupt) {}
+    void SetCaption(const QString& caption) override { m_haupt.setWindowTitle(caption); }
+    void LockModem(bool lock) override { m_haupt.Zarvo1->LockModem(lock); }
+    void PauseMs(int ms) override { Delay(static_cast<quint32>(ms)); }
+    void TestPortAndApply() override
+    {
+        m_haupt.Zarvo1->TestPort(m_haupt.Opts.ComPort);
+        if (m_haupt.Optionen)
+            Guarded([this] { m_haupt.Optionen->ApplyOpts(m_haupt.Opts); });
+    }
+
+  private:
+    THaupt& m_haupt;
+};
+
+} // namespace
+
 void THaupt::Timer1Timer()
 {
     // A hidden menu item can never be chosen, so the emergency exit appears with the status log.
@@ -17,7 +47,29 @@ void THaupt::Timer1Timer()
         emergency->setVisible(!Modemstatus->isHidden());
         emergency->setEnabled(!Modemstatus->isHidden());
     }
+
+    if (LogToFile) {
+        try {
+            SaveStatusLog(Modemstatus->toPlainText(), ProgramPaths::logFile());
+            m_logFailed = false;
+        }
+        catch (const std::exception& e) {
+            // Said once, not every 2 seconds; the next success makes a later failure heard again.
+            if (!m_logFailed)
+                ShowException(e);
+            m_logFailed = true;
+        }
+    }
+
+    HauptWatchHost host(*this);
+    WatchState state{FaxmonActive, TOnlineActive, DFUEActive, DFUEName};
+    const WatchSettings settings{Opts.Faxmon, Opts.TOnline2, Opts.DFUE};
+    WatchFaxMonitor(state, settings, *Windows, host);
+
     UpdateBusyDisplay();
+    WatchTOnline(state, settings, *Windows, host);
+    ShowDialUpCaption(state, host);
+    WatchDialUp(state, settings, *RAS, host);
 }
 
 void THaupt::UpdateBusyDisplay()

@@ -1,6 +1,5 @@
 // zarvo: the desktop program for the message modem.
 #include "app/About.h"
-#include "viewer/FaxViewerFactory.h"
 #include "app/UHaupt.h"
 #include "app/UHauptImages.h"
 #include "app/UOptionen.h"
@@ -8,6 +7,7 @@
 #include "app/core/GermanLocale.h"
 #include "app/core/StartMode.h"
 #include "common/MessageSeam.h"
+#include "viewer/FaxViewerFactory.h"
 #include "viewer/MessageBoxes.h"
 
 #include <QApplication>
@@ -45,6 +45,7 @@ int main(int argc, char** argv)
 
     zarvo::THaupt Haupt;
     Haupt.Arguments = arguments;
+    Haupt.Headless = !display;
     auto* Optionen = new zarvo::TOptionen(*Haupt.Zarvo1, Haupt.Opts, &Haupt);
     auto* Wave = new zarvo::TWave(&Haupt);
     auto* AboutBox = new zarvo::TAboutBox(&Haupt);
@@ -55,5 +56,5 @@ int main(int argc, char** argv)
     Haupt.show();
     const int status = app.exec();
     zarvo::SetMessages(nullptr);
-    return status;
+    return status != 0 ? status : Haupt.ExitStatus;
 }

@@ -1,5 +1,7 @@
 #include "app/core/StartMode.h"
 
+#include "app/core/CommandLine.h"
+
 #include <QtGlobal>
 
 namespace zarvo {
@@ -13,15 +15,7 @@ bool HasDisplay(const std::function<QByteArray(const char*)>& variable)
 
 bool IsBatchRun(const QStringList& arguments)
 {
-    // The switch character is not examined, and each switch is a prefix test from the second
-    // character on, as the command line reads them.
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString rest = arguments[i].toUpper().mid(1);
-        if (rest.startsWith(u'H') || rest.startsWith(u'?') || rest.startsWith(QLatin1String("STP")) ||
-            rest.startsWith(QLatin1String("DELETE")))
-            return true;
-    }
-    return false;
+    return IsBatchRun(ParseCommandLine(arguments.mid(1)));
 }
 
 QString NoDisplayMessage()
