@@ -10,6 +10,9 @@
 #ifndef ZARVO_SOURCE_DATADIR
 #define ZARVO_SOURCE_DATADIR ""
 #endif
+#ifndef ZARVO_BUILD_DIR
+#define ZARVO_BUILD_DIR ""
+#endif
 
 namespace zarvo::ProgramPaths {
 
@@ -39,16 +42,30 @@ QString programFile(const QString& name)
     return programDir() + u'/' + name;
 }
 
+QStringList dataPlaces(const QString& programDir, const QString& exeDir, const QString& installedDataDir,
+                       const QString& buildDir, const QString& sourceDataDir)
+{
+    QStringList places = {programDir, installedDataDir, exeDir + QStringLiteral("/../share/zarvo")};
+    // Compared as real paths: the build directory may have been named through a symbolic link.
+    const QString realBuild = QFileInfo(buildDir).canonicalFilePath();
+    const QString realExe = QFileInfo(exeDir).canonicalFilePath();
+    const bool inBuildTree =
+        !realBuild.isEmpty() && (realExe == realBuild || realExe.startsWith(realBuild + u'/'));
+    if (inBuildTree)
+        places << sourceDataDir;
+    places.removeAll(QString());
+    for (QString& place : places)
+        place = QDir::cleanPath(place);
+    return places;
+}
+
 QString findData(const QString& name)
 {
-    const QString exeDir = QFileInfo(executablePath()).absolutePath();
-    const QStringList places = {programDir(), QStringLiteral(ZARVO_DATADIR),
-                                exeDir + QStringLiteral("/../share/zarvo"),
-                                QStringLiteral(ZARVO_SOURCE_DATADIR)};
+    const QStringList places =
+        dataPlaces(programDir(), QFileInfo(executablePath()).absolutePath(), QStringLiteral(ZARVO_DATADIR),
+                   QStringLiteral(ZARVO_BUILD_DIR), QStringLiteral(ZARVO_SOURCE_DATADIR));
     for (const QString& place : places) {
-        if (place.isEmpty())
-            continue;
-        const QString candidate = QDir::cleanPath(place + u'/' + name);
+        const QString candidate = place + u'/' + name;
         if (QFileInfo::exists(candidate))
             return candidate;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace zarvo::ProgramPaths {
 
@@ -12,9 +13,15 @@ QString programDir();
 // programDir() + "/" + name.
 QString programFile(const QString& name);
 
-// Read-only data (RFCG3.DAT, help pages): the program's directory first, then the installed
-// share/zarvo, then the source tree's data folder (for builds run in place). Empty if none has it.
+// Read-only data (RFCG3.DAT, help pages): the first of dataPlaces() that holds it; empty if none.
 QString findData(const QString& name);
+
+// Where read-only data is looked for, in order: the program's directory, the installed share/zarvo
+// (the configured one, then ../share/zarvo beside the program for a moved or staged install). A
+// program run in its build tree (exeDir inside buildDir) also looks in the source tree's data
+// folder; an installed program never does, so a developer's table never reaches it.
+QStringList dataPlaces(const QString& programDir, const QString& exeDir, const QString& installedDataDir,
+                       const QString& buildDir, const QString& sourceDataDir);
 
 // The conversation log file ZARVO.LOG in the program's directory.
 QString logFile();

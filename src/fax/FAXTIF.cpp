@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <climits>
 #include <fstream>
+#include <unistd.h>
 #include <vector>
 
 namespace zarvo {
@@ -335,9 +336,16 @@ int FaxTiffWriter::WriteFax(std::ostream& out, std::span<const uint8_t> faxData)
     return static_cast<int>(pages.size());
 }
 
+void RemoveOldTiff(const std::string& tiffFile)
+{
+    if (::unlink(tiffFile.c_str()) != 0 && errno != ENOENT)
+        throw FileErrorFor(tiffFile, "gelöscht", errno);
+}
+
 int FaxTiffWriter::SaveFaxAsTiff(std::span<const uint8_t> faxData, const std::string& tiffFile,
                                  const std::string& codeFile)
 {
+    RemoveOldTiff(tiffFile);
     LoadCodeFile(codeFile);
     const std::vector<PlannedPage> pages = PlanPages(m_table, faxData);
     if (pages.empty())

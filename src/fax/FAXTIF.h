@@ -63,8 +63,9 @@ class FaxTiffWriter {
     // Returns the number of pages written; with none, nothing is written at all.
     int WriteFax(std::ostream& out, std::span<const uint8_t> faxData) const;
 
-    // LoadCodeFile, then the file `tiffFile` (replaced if it exists). With no page to write the
-    // file is not created and 0 is returned. Throws FaxFileError when writing fails.
+    // Removes an earlier file `tiffFile`, then LoadCodeFile, then writes the file. With no page to
+    // write no file is left and 0 is returned, so an old file (another fax) never passes for
+    // this one. Throws FaxFileError when the old file stays or writing fails.
     int SaveFaxAsTiff(std::span<const uint8_t> faxData, const std::string& tiffFile,
                       const std::string& codeFile);
 
@@ -72,6 +73,9 @@ class FaxTiffWriter {
     CodeTable m_table;
     bool m_loaded = false;
 };
+
+// Removes the file if there is one; throws FaxFileError when it stays (a directory, no right).
+void RemoveOldTiff(const std::string& tiffFile);
 
 // The one writer of the program run.
 FaxTiffWriter& ProgramTiffWriter();

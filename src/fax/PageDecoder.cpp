@@ -228,11 +228,12 @@ DecodedPage PageDecoder::decode(std::span<const uint8_t> page, double zoom, int 
     DecodedPage result;
     result.width = ClampToInt(widest);
     result.lines = ClampToInt(y);
-    result.displayWidth = RoundDisplaySize(static_cast<double>(widest) * zoom);
-    result.displayHeight =
-        RoundDisplaySize(static_cast<double>(heightFactor) * static_cast<double>(y) * zoom);
     result.bitmap =
         PageBitmap(std::min(result.width, kPagePictureLimit), std::min(result.lines, kPagePictureLimit));
+    // The display shows the picture that exists, so its size follows the cut picture, not the counts.
+    result.displayWidth = RoundDisplaySize(static_cast<double>(result.bitmap.width) * zoom);
+    result.displayHeight = RoundDisplaySize(static_cast<double>(heightFactor) *
+                                            static_cast<double>(result.bitmap.height) * zoom);
 
     PageBitmap& bitmap = result.bitmap;
     const size_t drawnRows = canvas.size() / kCanvasStride;

@@ -25,8 +25,8 @@ struct DecodedPage {
     PageBitmap bitmap;     // widest x lines, 1 = black; only the top-left 2500 x 2500 can be black
     int width = 0;         // widest: the longest line ended by an EOL
     int lines = 0;         // number of EOLs read
-    int displayWidth = 0;  // round(width * zoom)
-    int displayHeight = 0; // round(heightFactor * lines * zoom)
+    int displayWidth = 0;  // round(bitmap.width * zoom)
+    int displayHeight = 0; // round(heightFactor * bitmap.height * zoom)
 };
 
 // Canvas the runs are drawn on; pixels outside it are dropped.

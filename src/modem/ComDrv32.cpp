@@ -2,6 +2,7 @@
 
 #include "common/IniProfile.h"
 #include "common/ProgramPaths.h"
+#include "modem/SerialErrors.h"
 
 #include <QElapsedTimer>
 #include <QSerialPort>
@@ -37,7 +38,7 @@ TCommPortDriver::TCommPortDriver(QObject* owner) : QObject(owner), m_port(std::m
     connect(m_port.get(), &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError error) {
         if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
             error == QSerialPort::WriteError)
-            FailDevice(m_port->errorString());
+            FailDevice(SerialErrorText(error, m_portPath));
     });
 }
 
@@ -61,10 +62,13 @@ bool TCommPortDriver::Connect()
     if (Connected())
         return true;
     m_deviceError.clear();
+    m_openError.clear();
     ++m_generation;
     m_receiveBuffer.resize(m_inBufSize);
-    m_port->setPortName(DevicePath());
+    m_portPath = DevicePath();
+    m_port->setPortName(m_portPath);
     if (!m_port->open(QIODevice::ReadWrite)) {
+        m_openError = SerialErrorText(m_port->error(), m_portPath);
         m_receiveBuffer.clear();
         m_port->clearError();
         return false;

@@ -103,8 +103,10 @@ class TCommPortDriver : public QObject {
     void SetOnReceiveData(TComPortReceiveDataEvent handler) { m_onReceive = std::move(handler); }
 
     // Set when the device failed under an open port (read error, vanished device); the port was
-    // closed. Cleared by the next Connect.
+    // closed. Cleared by the next Connect. A German text for the status line.
     const QString& DeviceError() const { return m_deviceError; }
+    // Why the last Connect failed, as a German text; empty after a successful one.
+    const QString& OpenError() const { return m_openError; }
     // Number of polling restarts, for tests of the polling-delay rule.
     int TimerStarts() const { return m_timerStarts; }
 
@@ -130,6 +132,8 @@ class TCommPortDriver : public QObject {
     std::unique_ptr<QTimer> m_timer;
     QByteArray m_receiveBuffer;
     QString m_deviceError;
+    QString m_openError;
+    QString m_portPath; // the device the last Connect opened
     int m_timerStarts = 0;
     quint64 m_generation = 0;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -18,8 +19,10 @@ inline constexpr std::size_t ModemBlockBytes = 2 * GsmFrameBytes;
 inline constexpr std::size_t Wav49BlockBytes = 65;
 inline constexpr uint32_t Wav49SamplesPerBlock = 320;
 inline constexpr std::size_t Wav49HeaderBytes = 60;
-// Most blocks whose lengths still fit the header's 32-bit RIFF size (52 + 65 * N).
-inline constexpr uint32_t Wav49MaxBlocks = (UINT32_MAX - 52) / Wav49BlockBytes;
+// Most blocks for which every 32-bit field of the header holds its value: the sample count
+// (320 * N) overflows long before the RIFF size (52 + 65 * N) or the data size (65 * N).
+inline constexpr uint32_t Wav49MaxBlocks =
+    std::min<uint32_t>((UINT32_MAX - 52) / Wav49BlockBytes, UINT32_MAX / Wav49SamplesPerBlock);
 
 // The 60-byte header of a WAV49 file holding `blocks` blocks (RIFF, fmt, fact and data chunk
 // headers; blocks must not exceed Wav49MaxBlocks).

@@ -56,9 +56,20 @@ class TZarvo : public QObject {
     void ProbePortReceive(TCommPortDriver* Sender, const char* DataPtr, int DataSize);
 
     // Longest wait for the first reply line, in ms (default 10000; [Modem] ReplyTimeout of
-    // ZARVO2.ini when present). On expiry the exchange ends as with no reply and says so.
+    // ZARVO2.ini when present). On expiry the exchange ends as with no reply and says so. The
+    // block download gives up after as long without a byte.
+    static constexpr int kDefaultReplyTimeout = 10000;
     int ReplyTimeout() const { return m_replyTimeout; }
-    void SetReplyTimeout(int ms) { m_replyTimeout = ms; }
+    void SetReplyTimeout(int ms) { m_replyTimeout = ms > 0 ? ms : kDefaultReplyTimeout; }
+    // The same for the erase, which a modem with a full memory answers only when done (default
+    // 60000; [Modem] EraseTimeout).
+    static constexpr int kDefaultEraseTimeout = 60000;
+    int EraseTimeout() const { return m_eraseTimeout; }
+    void SetEraseTimeout(int ms) { m_eraseTimeout = ms > 0 ? ms : kDefaultEraseTimeout; }
+    // Time limits the settings file may give; a value outside falls back to the default (0 would
+    // fail every exchange, a negative one every download at once).
+    static constexpr int kMinTimeoutSetting = 1000;
+    static constexpr int kMaxTimeoutSetting = 600000;
     // True when the last exchange ended because the first reply never came (or the device failed).
     bool ReplyTimedOut() const { return m_replyTimedOut; }
 
@@ -112,10 +123,11 @@ class TZarvo : public QObject {
     // The checks every memory operation starts with: 4 without a modem, 5 while busy, else 0.
     quint8 Refusal() const { return !ModemFound ? 4 : Busy ? 5 : 0; }
     void RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitReply, bool WaitSecondLine,
-                     bool probe);
+                     bool probe, int replyLimitMs);
     void AddLog(const QString& line);
 
-    int m_replyTimeout = 10000;
+    int m_replyTimeout = kDefaultReplyTimeout;
+    int m_eraseTimeout = kDefaultEraseTimeout;
     bool m_replyTimedOut = false;
     FaxViewerOpener* m_viewerOpener = nullptr;
 };

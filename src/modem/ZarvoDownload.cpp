@@ -123,7 +123,8 @@ quint8 TZarvo::ClearMemory()
     if (Busy)
         return 5;
     ShowStatus(QStringLiteral("Speicher wird gelöscht.Bitte warten"));
-    SendCommand(QStringLiteral("AT+MEM"), true, false);
+    // Erasing a full memory takes the modem longer than any other command to answer.
+    RunExchange(MainPort, QStringLiteral("AT+MEM"), true, false, false, m_eraseTimeout);
     // An "ERROR" or no answer at all means the memory was not erased; saying so is the least.
     if (LastLine.isEmpty() || LastLine == u"ERROR") {
         ShowStatus(QStringLiteral("Fehlschlag bei AT+MEM"));

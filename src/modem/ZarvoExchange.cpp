@@ -30,6 +30,13 @@ void SetupPort(TCommPortDriver* port, TComPortBaudRate speed, TComPortHwHandshak
 
 constexpr int kSecondLinePasses = 200;
 
+// A time limit from the settings file, or the default when it is missing or not sane.
+int TimeoutSetting(const IniProfile& ini, const QString& key, int def)
+{
+    const int ms = ini.readInteger(QStringLiteral("Modem"), key, def);
+    return ms >= TZarvo::kMinTimeoutSetting && ms <= TZarvo::kMaxTimeoutSetting ? ms : def;
+}
+
 } // namespace
 
 TZarvo::TZarvo(QObject* owner) : QObject(owner)
@@ -45,7 +52,8 @@ TZarvo::TZarvo(QObject* owner) : QObject(owner)
     });
 
     const IniProfile ini(ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
-    m_replyTimeout = ini.readInteger(QStringLiteral("Modem"), QStringLiteral("ReplyTimeout"), m_replyTimeout);
+    m_replyTimeout = TimeoutSetting(ini, QStringLiteral("ReplyTimeout"), kDefaultReplyTimeout);
+    m_eraseTimeout = TimeoutSetting(ini, QStringLiteral("EraseTimeout"), kDefaultEraseTimeout);
 }
 
 TZarvo::~TZarvo()
@@ -82,16 +90,16 @@ void TZarvo::LockModem(bool Lock)
 
 void TZarvo::SendCommand(const QString& Cmd, bool WaitReply, bool WaitSecondLine)
 {
-    RunExchange(MainPort, Cmd, WaitReply, WaitSecondLine, false);
+    RunExchange(MainPort, Cmd, WaitReply, WaitSecondLine, false, m_replyTimeout);
 }
 
 void TZarvo::TestCommand(const QString& Cmd, bool WaitReply, bool WaitSecondLine)
 {
-    RunExchange(ProbePort, Cmd, WaitReply, WaitSecondLine, true);
+    RunExchange(ProbePort, Cmd, WaitReply, WaitSecondLine, true, m_replyTimeout);
 }
 
 void TZarvo::RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitReply, bool WaitSecondLine,
-                         bool probe)
+                         bool probe, int replyLimitMs)
 {
     port->Connect();
     Busy = true;
@@ -107,14 +115,14 @@ void TZarvo::RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitRep
     // The line is gone when the port could not be opened or the device failed under it.
     auto lineLost = [port] { return !port->Connected() || !port->DeviceError().isEmpty(); };
     if (WaitReply) {
-        WaitUntil([&] { return !LastLine.isEmpty() || lineLost(); }, m_replyTimeout);
+        WaitUntil([&] { return !LastLine.isEmpty() || lineLost(); }, replyLimitMs);
         if (LastLine.isEmpty()) {
             m_replyTimedOut = true;
             if (!port->DeviceError().isEmpty())
                 ShowStatus(QStringLiteral("Verbindung zum Modem unterbrochen: ") + port->DeviceError());
             else if (!port->Connected())
                 ShowStatus(QStringLiteral("Port ") + port->DevicePath() +
-                           QStringLiteral(" kann nicht geöffnet werden"));
+                           QStringLiteral(" kann nicht geöffnet werden: ") + port->OpenError());
             else
                 ShowStatus(QStringLiteral("Keine Antwort auf ") + Cmd);
         }

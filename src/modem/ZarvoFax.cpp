@@ -66,15 +66,27 @@ quint8 TZarvo::SaveFax(const QByteArray& Message, const QString& TiffFileName)
 {
     if (!IsFax(Message))
         return 21;
-    if (Message.size() < 2 || Message.at(1) == '\0')
+    // Whatever the outcome, an earlier file of that name (another fax) must not be taken for this
+    // one by the viewer started next or by a batch save.
+    if (Message.size() < 2 || Message.at(1) == '\0') {
+        RemoveOldTiff(LocalName(TiffFileName));
         return 25;
+    }
     ShowStatus(QStringLiteral("FAX wird decodiert. Bitte warten..."));
     const FaxBytes fax = FaxPart(Message);
-    const int pages =
-        ProgramTiffWriter().SaveFaxAsTiff(fax, LocalName(TiffFileName), LocalName(CodeFilePath()));
+    int pages = 0;
+    try {
+        pages = ProgramTiffWriter().SaveFaxAsTiff(fax, LocalName(TiffFileName), LocalName(CodeFilePath()));
+    }
+    catch (...) {
+        ShowStatus(QStringLiteral("FAX nicht gespeichert"));
+        throw;
+    }
     // A fax without a single readable line gives no file rather than one no reader opens.
-    if (pages == 0)
+    if (pages == 0) {
+        ShowStatus(QStringLiteral("FAX nicht gespeichert: keine lesbare Seite"));
         return 25;
+    }
     ShowStatus(QStringLiteral("FAX gespeichert"));
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 
 namespace zarvo {
@@ -206,6 +207,30 @@ QString FaxIdFromReply(const QString& reply)
     if (second < 0)
         return {};
     return reply.mid(first + 1, second - first - 1);
+}
+
+namespace {
+
+// Printable Latin-1 only: control characters would end or garble the command line.
+bool CommandText(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        const char16_t u = c.unicode();
+        return (u >= 0x20 && u < 0x7F) || (u >= 0xA0 && u <= 0xFF);
+    });
+}
+
+} // namespace
+
+QString OptionsProblem(const tModemOptions& Options)
+{
+    if (!CommandText(Options.DRPassword))
+        return QStringLiteral("Fernabfrage Paßwort enthält ein Zeichen, das das Modem nicht annimmt");
+    if (!CommandText(Options.FaxId) || Options.FaxId.contains(u'"'))
+        return QStringLiteral(
+            "Fax ID enthält ein Zeichen, das das Modem nicht annimmt (Anführungszeichen oder "
+            "Zeichen außerhalb Latin-1)");
+    return {};
 }
 
 } // namespace zarvo

@@ -62,4 +62,9 @@ QString ClockSetCommand(const QDateTime& now);
 bool OptionBool(const QString& reply);
 QString FaxIdFromReply(const QString& reply);
 
+// Why the options cannot be sent as they are, as a status text naming the setting; empty when
+// they can. A command line carries Latin-1 only and ends at a carriage return; the fax ID also
+// ends at its closing double quote.
+QString OptionsProblem(const tModemOptions& Options);
+
 } // namespace zarvo

@@ -52,7 +52,9 @@ quint8 TZarvo::ReadMessageReport(quint8 Index, tMessageReport& Report)
     report.Received = ClockRead ? report.Day + ClockBase + SafeEncodeTime(report.Hour, report.Minute, 0, 0)
                                 : std::numeric_limits<double>::quiet_NaN();
     Report = report;
-    ShowStatus(QStringLiteral("Erfolgreich Status Message ") + index + QStringLiteral(" abgefragt"));
+    // After a clock query that failed, the entry was read but the query as a whole was no success.
+    if (LastLine == u"OK")
+        ShowStatus(QStringLiteral("Erfolgreich Status Message ") + index + QStringLiteral(" abgefragt"));
     return 0;
 }
 

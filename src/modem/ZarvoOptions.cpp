@@ -58,6 +58,11 @@ quint8 TZarvo::WriteOptions(const tModemOptions& Options)
     bool ok = true;
     bool changed = false;
     quint8 result = Refusal();
+    // A value the command cannot carry is refused before anything is sent.
+    if (const QString problem = OptionsProblem(Options); result == 0 && !problem.isEmpty()) {
+        ShowStatus(problem);
+        return 8;
+    }
     if (result == 0) {
         tModemOptions current;
         ReadOptions(current);
@@ -90,6 +95,11 @@ quint8 TZarvo::WriteOptions(const tModemOptions& Options)
         if (changed && ok) {
             ShowStatus(QStringLiteral("Modem wird eingestellt.Abspeichern  9/9"));
             SendCommand(QStringLiteral("ATE0V1+MCW"), true, false);
+            // Settings not stored are lost at the modem's next reset.
+            if (LastLine.isEmpty() || LastLine == u"ERROR") {
+                ShowStatus(QStringLiteral("Fehlschlag bei ATE0V1+MCW"));
+                ok = false;
+            }
         }
     }
     ShowStatus(QStringLiteral("Modem wurde eingestellt."));

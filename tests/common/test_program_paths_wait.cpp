@@ -51,12 +51,30 @@ TEST(ProgramPathsTest, ZarvoHomeIsTheProgramDirectoryAndIsLookedInFirst)
     EXPECT_EQ(zarvo::ProgramPaths::programFile("ZARVO2.ini"), home + "/ZARVO2.ini");
     EXPECT_EQ(zarvo::ProgramPaths::logFile(), home + "/ZARVO.LOG");
 
-    // Shipped data is found in the source tree; a copy in the program directory wins.
+    // A copy in the program directory wins.
     EXPECT_TRUE(zarvo::ProgramPaths::findData("no-such-file.dat").isEmpty());
     QFile own(home + "/RFCG3.DAT");
     ASSERT_TRUE(own.open(QIODevice::WriteOnly));
     own.close();
     EXPECT_EQ(zarvo::ProgramPaths::findData("RFCG3.DAT"), home + "/RFCG3.DAT");
+}
+
+TEST(ProgramPathsTest, OnlyAProgramInItsBuildTreeLooksInTheSourceTree)
+{
+    QTemporaryDir root;
+    const QString build = root.filePath("build");
+    const QString installed = root.filePath("usr/bin");
+    ASSERT_TRUE(QDir().mkpath(build + "/src/app") && QDir().mkpath(installed));
+    const QString home = root.filePath("home"), share = root.filePath("usr/share/zarvo"),
+                  source = root.filePath("src/data");
+    auto places = [&](const QString& exeDir) {
+        return zarvo::ProgramPaths::dataPlaces(home, exeDir, share, build, source);
+    };
+    EXPECT_EQ(places(installed), QStringList({home, share, root.filePath("usr/share/zarvo")}));
+    EXPECT_EQ(places(build + "/src/app").last(), source);
+    ASSERT_TRUE(QDir().mkpath(root.filePath("build-other")));
+    EXPECT_FALSE(places(root.filePath("build-other")).contains(source)) << "a sibling is no build tree";
+    EXPECT_FALSE(zarvo::ProgramPaths::dataPlaces(home, installed, share, "", source).contains(source));
 }
 
 TEST(ProgramPathsTest, WithoutZarvoHomeTheWritableExecutableDirectory)

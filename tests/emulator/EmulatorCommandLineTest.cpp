@@ -64,7 +64,7 @@ TEST(EmulatorCommandLine, SettingsAndFaults)
                           "+MSR=1",        "--error-reply",     "+MCW",      "--bad-field",
                           "+MSR=0:3:abc",  "--cut-block",       "5:100",     "--ok-in-block",
                           "any:7",         "--dead-in-block",   "2:0",       "--chunks",
-                          "8:20"});
+                          "8:20",          "--late-reply",      "+MEM:2500"});
     const EmulatorOptions& o = cl.options;
     EXPECT_TRUE(o.settings.dialupRetr);
     EXPECT_FALSE(o.settings.faxRecv);
@@ -85,6 +85,8 @@ TEST(EmulatorCommandLine, SettingsAndFaults)
     EXPECT_EQ(o.faults.lineDead.block, 2);
     EXPECT_EQ(o.faults.chunkSize, 8u);
     EXPECT_EQ(o.faults.chunkPauseMs, 20);
+    EXPECT_EQ(o.faults.lateReply.match, "+MEM");
+    EXPECT_EQ(o.faults.lateReplyMs, 2500);
 }
 
 TEST(EmulatorCommandLine, RefusesBadArguments)
@@ -104,6 +106,8 @@ TEST(EmulatorCommandLine, RefusesBadArguments)
         {"--at", "1:32768"},
         {"--id", "x"},
         {"--chunks", "0:5"},
+        {"--late-reply", "+MEM"},
+        {"--late-reply", "+MEM:-1"},
         {"--cut-block", "1"},
         {"--message", "nofile"},
     };

@@ -183,7 +183,10 @@ inline void RunCommand(const std::string& command)
 
 inline std::string Quoted(const std::filesystem::path& path)
 {
-    return "'" + path.string() + "'";
+    std::string quoted = "'";
+    quoted += path.string();
+    quoted += '\'';
+    return quoted;
 }
 
 } // namespace zarvo::test

@@ -135,11 +135,11 @@ DecodedPage LinearScanDecode(std::span<const uint8_t> page, const CodeTable& tab
     DecodedPage result;
     result.width = static_cast<int>(std::min<int64_t>(widest, INT_MAX));
     result.lines = static_cast<int>(std::min<int64_t>(y, INT_MAX));
-    result.displayWidth = RoundDisplaySize(static_cast<double>(widest) * zoom);
-    result.displayHeight =
-        RoundDisplaySize(static_cast<double>(heightFactor) * static_cast<double>(y) * zoom);
     result.bitmap =
         PageBitmap(std::min(result.width, kPagePictureLimit), std::min(result.lines, kPagePictureLimit));
+    result.displayWidth = RoundDisplaySize(static_cast<double>(result.bitmap.width) * zoom);
+    result.displayHeight = RoundDisplaySize(static_cast<double>(heightFactor) *
+                                            static_cast<double>(result.bitmap.height) * zoom);
     const int w = std::min(result.bitmap.width, kPageCanvasSide);
     const int h = std::min(result.bitmap.height, kPageCanvasSide);
     for (int row = 0; row < h; ++row)

@@ -153,6 +153,13 @@ TEST_P(CodeTableLoadFailure, StopsAtTheOffendingLine)
 
 const std::string kGood = FormatCodeLine("0111", 4, 2) + "\n";
 
+// A code line with one character changed.
+std::string WithCharAt(std::string line, size_t at, char c)
+{
+    line.at(at) = c;
+    return line;
+}
+
 std::string ManyLines(int n)
 {
     std::string text = "WT\n";
@@ -163,23 +170,26 @@ std::string ManyLines(int n)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CodeTableLoadFailure,
-    ::testing::Values(
-        LoadCase{"EmptyLength", "WT\n" + kGood + "         0111                    2\n",
-                 CodeTableError::BadNumber, 3, true, 0},
-        LoadCase{"EmptyRun", "WT\n" + kGood + "         0111            4\n", CodeTableError::BadNumber, 3,
-                 true, 0},
-        LoadCase{"BlankLine", "WT\n" + kGood + "\n" + kGood, CodeTableError::BadNumber, 3, true, 0},
-        LoadCase{"LengthNotANumber", "WT\n" + FormatCodeLine("0111", 4, 2).replace(25, 1, "x") + "\n",
-                 CodeTableError::BadNumber, 2, false, -1},
-        LoadCase{"RunNotANumber", "BT\n" + kGood + FormatCodeLine("11", 2, 2) + "x\n",
-                 CodeTableError::BadNumber, 3, false, 0},
-        LoadCase{"LengthTooBig", "WT\n" + FormatCodeLine("0111", 256, 2) + "\n", CodeTableError::BadLength, 2,
-                 false, -1},
-        LoadCase{"LengthNegative", "WT\n" + FormatCodeLine("0111", -1, 2) + "\n", CodeTableError::BadLength,
-                 2, false, -1},
-        LoadCase{"HeaderWithTrailingBlank", "WT \n", CodeTableError::BadNumber, 1, true, -1},
-        LoadCase{"TooManyCodes", ManyLines(kCodeTableSize + 1), CodeTableError::TooManyCodes,
-                 kCodeTableSize + 2, false, kCodeTableSize - 1}),
+    ::testing::Values(LoadCase{"EmptyLength",
+                               std::string("WT\n") + kGood + "         0111                    2\n",
+                               CodeTableError::BadNumber, 3, true, 0},
+                      LoadCase{"EmptyRun", std::string("WT\n") + kGood + "         0111            4\n",
+                               CodeTableError::BadNumber, 3, true, 0},
+                      LoadCase{"BlankLine", std::string("WT\n") + kGood + "\n" + kGood,
+                               CodeTableError::BadNumber, 3, true, 0},
+                      LoadCase{"LengthNotANumber",
+                               std::string("WT\n") + WithCharAt(FormatCodeLine("0111", 4, 2), 25, 'x') + "\n",
+                               CodeTableError::BadNumber, 2, false, -1},
+                      LoadCase{"RunNotANumber",
+                               std::string("BT\n") + kGood + FormatCodeLine("11", 2, 2) + "x\n",
+                               CodeTableError::BadNumber, 3, false, 0},
+                      LoadCase{"LengthTooBig", std::string("WT\n") + FormatCodeLine("0111", 256, 2) + "\n",
+                               CodeTableError::BadLength, 2, false, -1},
+                      LoadCase{"LengthNegative", std::string("WT\n") + FormatCodeLine("0111", -1, 2) + "\n",
+                               CodeTableError::BadLength, 2, false, -1},
+                      LoadCase{"HeaderWithTrailingBlank", "WT \n", CodeTableError::BadNumber, 1, true, -1},
+                      LoadCase{"TooManyCodes", ManyLines(kCodeTableSize + 1), CodeTableError::TooManyCodes,
+                               kCodeTableSize + 2, false, kCodeTableSize - 1}),
     [](const ::testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
 
 TEST(CodeTable, LoadsOddButValidLines)

@@ -333,8 +333,9 @@ TEST_F(FaxTiffTest, PagesWithoutACompleteLineAreLeftOut)
     TempDir dir;
     FaxTiffWriter writer;
     writer.SetCodeTable(table);
+    std::ofstream(dir.file("none.tif")) << "an earlier fax";
     EXPECT_EQ(writer.SaveFaxAsTiff(FaxBytes{0x10, 0x03}, dir.file("none.tif").string(), ""), 0);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("none.tif")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("none.tif"))) << "no file, not the earlier one";
     EXPECT_THROW(writer.SaveFaxAsTiff(JoinFaxPages(std::vector<FaxBytes>{good}),
                                       dir.file("no/dir/x.tif").string(), ""),
                  FaxFileError);
@@ -348,6 +349,7 @@ TEST_F(FaxTiffTest, CodeFileIsLoadedOnceAndAFailureLeavesTheStandardWidth)
     const std::string missing = dir.file("RFCG3.DAT").string();
 
     FaxTiffWriter writer;
+    std::ofstream(tif) << "an earlier fax";
     try {
         writer.SaveFaxAsTiff(fax, tif, missing);
         FAIL() << "no error";
@@ -356,7 +358,7 @@ TEST_F(FaxTiffTest, CodeFileIsLoadedOnceAndAFailureLeavesTheStandardWidth)
         EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
     }
     EXPECT_TRUE(writer.Loaded());
-    EXPECT_FALSE(std::filesystem::exists(tif)); // stopped before the file was made
+    EXPECT_FALSE(std::filesystem::exists(tif)); // stopped before the file was made; the old one is gone
 
     // The next export does not retry; it measures nothing and writes the standard width.
     ASSERT_EQ(writer.SaveFaxAsTiff(fax, tif, missing), 1);

@@ -262,6 +262,20 @@ TEST_F(PageDecoderTest, DisplaySizeUsesZoomAndHeightFactorRoundingHalvesToEven)
         EXPECT_EQ(r.displayHeight, RoundDisplaySize(c.heightFactor * 8 * c.zoom));
     }
     EXPECT_EQ(RoundDisplaySize(864.5), 864);
+
+    // Past the picture limit the display shows the cut picture, not the counted size.
+    BitWriter huge;
+    huge.put(kEolBits).put(codes.line({4 * 2560 + 5})).put(kEolBits);
+    for (int y = 0; y < kPagePictureLimit + 10; ++y)
+        huge.put(codes.line({0})).put(kEolBits);
+    huge.zeros(24);
+    const DecodedPage cut = DecodeBoth(huge.data(), table, 0.5, 2, nullptr);
+    ASSERT_EQ(cut.width, 4 * 2560 + 5);
+    ASSERT_GT(cut.lines, kPagePictureLimit);
+    EXPECT_EQ(cut.bitmap.width, kPagePictureLimit);
+    EXPECT_EQ(cut.bitmap.height, kPagePictureLimit);
+    EXPECT_EQ(cut.displayWidth, kPagePictureLimit / 2);
+    EXPECT_EQ(cut.displayHeight, kPagePictureLimit);
     EXPECT_EQ(RoundDisplaySize(865.5), 866);
     EXPECT_EQ(RoundDisplaySize(829.44), 829);
     EXPECT_EQ(RoundDisplaySize(-3), 0);

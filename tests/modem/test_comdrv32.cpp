@@ -1,7 +1,9 @@
 #include "common/Wait.h"
 #include "modem/ComDrv32.h"
+#include "modem/SerialErrors.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -158,6 +160,7 @@ TEST_F(PtyPort, PortAndBufferSizeOnlyChangeWhileClosed)
     EXPECT_EQ(d.ComPortInBufSize(), 16);
     EXPECT_FALSE(d.Connect()); // COM5 names no device
     EXPECT_FALSE(d.Connected());
+    EXPECT_EQ(d.OpenError(), "Gerät " + home.filePath("none") + " nicht gefunden");
 }
 
 TEST_F(PtyPort, SecondOpenOfAHeldPortFails)
@@ -168,8 +171,10 @@ TEST_F(PtyPort, SecondOpenOfAHeldPortFails)
     ASSERT_TRUE(a.Connect());
     EXPECT_FALSE(b.Connect());
     EXPECT_FALSE(b.Connected());
+    EXPECT_EQ(b.OpenError(), slavePath + " wird von einem anderen Programm benutzt");
     a.Disconnect();
     EXPECT_TRUE(b.Connect());
+    EXPECT_TRUE(b.OpenError().isEmpty());
 }
 
 TEST_F(PtyPort, LineSettingChangeWhileOpenPurgesBothQueues)
@@ -226,7 +231,39 @@ TEST_F(PtyPort, VanishedDeviceClosesThePortAndSaysWhy)
     ::close(master);
     master = ::open("/dev/null", O_RDONLY); // keeps TearDown's close harmless
     EXPECT_TRUE(WaitUntil([&] { return !d.Connected(); }, 5000));
-    EXPECT_FALSE(d.DeviceError().isEmpty());
+    EXPECT_EQ(d.DeviceError(), "Gerät " + slavePath + " antwortet nicht mehr oder wurde entfernt");
+}
+
+// Qt's English error texts never reach the status line: each error users meet has its German text.
+TEST(SerialErrors, EachErrorUsersMeetHasItsOwnText)
+{
+    const struct {
+        QSerialPort::SerialPortError error;
+        int accessErrno;
+        SerialFailure failure;
+    } cases[] = {
+        {QSerialPort::DeviceNotFoundError, ENOENT, SerialFailure::NotFound},
+        {QSerialPort::PermissionError, EACCES, SerialFailure::NoPermission},
+        {QSerialPort::PermissionError, 0, SerialFailure::InUse}, // readable, yet locked or held
+        {QSerialPort::PermissionError, ENOENT, SerialFailure::NotFound},
+        {QSerialPort::ResourceError, ENOENT, SerialFailure::Gone},
+        {QSerialPort::ReadError, 0, SerialFailure::Gone},
+        {QSerialPort::UnknownError, 0, SerialFailure::Other},
+    };
+    for (const auto& k : cases)
+        EXPECT_EQ(ClassifySerialError(k.error, k.accessErrno), k.failure) << k.error << " " << k.accessErrno;
+
+    // Permission denied names the group that owns the device, or dialout when there is none.
+    QTemporaryDir dir;
+    const QString device = dir.filePath("ttyUSB0");
+    QFile(device).open(QIODevice::WriteOnly);
+    const QString group = QFileInfo(device).group();
+    ASSERT_FALSE(group.isEmpty());
+    EXPECT_EQ(SerialFailureText(SerialFailure::NoPermission, device),
+              "keine Berechtigung für " + device + ", der Benutzer muss zur Gruppe " + group + " gehören");
+    EXPECT_TRUE(SerialFailureText(SerialFailure::NoPermission, dir.filePath("gone"))
+                    .endsWith("Gruppe dialout gehören"));
+    EXPECT_EQ(SerialFailureText(SerialFailure::Other, device), "Gerätefehler an " + device);
 }
 
 } // namespace

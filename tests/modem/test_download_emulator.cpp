@@ -177,6 +177,29 @@ TEST(EraseMemory, ErasesThenRestartsTheClockUnlessRefused)
     }
 }
 
+TEST(EraseMemory, HasItsOwnLongerTimeLimit)
+{
+    // The modem erases at once but answers 2.5 s later, past the ordinary reply limit.
+    emu::EmulatorOptions o = QuietModem({At(emu::dataMessage(Noise(10, 11)), 0, 0)});
+    o.faults.lateReply = {"+MEM", -1};
+    o.faults.lateReplyMs = 2500;
+    EmulatorFixture modem(o);
+    Component c;
+    c.z.SetReplyTimeout(1000);
+    EXPECT_EQ(c.z.ClearMemory(), 0) << c.status.current.toStdString();
+    EXPECT_EQ(modem.transcript(), (Lines{"AT+MEM", "ATE0V1+MCC=5,7,8,9", "ATE0V1+MCC?"}))
+        << "the clock is restarted after a late erase";
+    EXPECT_TRUE(c.z.ClockRead);
+
+    // Past its own limit the erase fails like any unanswered command, with the port closed.
+    c.z.SetEraseTimeout(1000);
+    modem.clearTranscript();
+    EXPECT_EQ(c.z.ClearMemory(), kResultTransferFailed);
+    EXPECT_EQ(modem.transcript(), Lines{"AT+MEM"});
+    EXPECT_EQ(c.texts().last(), QStringLiteral("Fehlschlag bei AT+MEM"));
+    EXPECT_FALSE(c.z.Busy || c.z.MainPort->Connected());
+}
+
 TEST(EraseMemory, ModemLockedDuringTheOpeningEventPassIsLeftAlone)
 {
     EmulatorFixture modem(QuietModem());

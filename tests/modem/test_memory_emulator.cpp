@@ -150,11 +150,14 @@ TEST(ModemClockQuery, UnreadableClockShowsClockRestartAndIsTriedAgain)
     EXPECT_FALSE(c.z.ClockRead);
     EXPECT_EQ(ReceptionTimeText(r.Received), QStringLiteral("Uhr Neustart"));
     EXPECT_TRUE(c.log.lines.contains(QStringLiteral("-Fehlschlag bei ATE0V1+MCC?")));
+    const QString success = QStringLiteral("Erfolgreich Status Message 1 abgefragt");
+    EXPECT_FALSE(c.texts().contains(success)) << "no success after a failed clock query";
 
     modem.clearTranscript();
     ASSERT_EQ(c.z.ReadMessageReport(1, r), 0);
     EXPECT_EQ(modem.transcript(), (Lines{"ATE0V1+MSR=1", "ATE0V1+MCC?"}));
     EXPECT_TRUE(c.z.ClockRead);
+    EXPECT_EQ(c.texts().last(), success);
     EXPECT_NE(ReceptionTimeText(r.Received), QStringLiteral("Uhr Neustart"));
 }
 

@@ -64,6 +64,28 @@ TEST(MessageReport, FieldsAndStates)
     }
 }
 
+TEST(OptionsProblem, OnlyPrintableLatin1AndNoQuoteInTheFaxId)
+{
+    const struct {
+        const char16_t* faxId;
+        const char16_t* password;
+        bool fine;
+    } cases[] = {
+        {u"+49 30 1234", u"12ab", true}, {u"\u00a0\u00ff", u"~ \u00e4", true},
+        {u"a\"b", u"1", false},          {u"a\tb", u"1", false},
+        {u"a\u0080", u"1", false},       {u"\u0100", u"1", false},
+        {u"ok", u"a\"b", true},          {u"ok", u"\u007f", false},
+        {u"ok", u"\u20ac", false},
+    };
+    for (const auto& k : cases) {
+        tModemOptions o;
+        o.FaxId = QString::fromUtf16(k.faxId);
+        o.DRPassword = QString::fromUtf16(k.password);
+        EXPECT_EQ(OptionsProblem(o).isEmpty(), k.fine)
+            << o.FaxId.toStdString() << " / " << o.DRPassword.toStdString();
+    }
+}
+
 TEST(ReceptionTimeText, DateAndTimeOrClockRestart)
 {
     const QLocale saved;

@@ -159,5 +159,57 @@ TEST(WriteOptions, StopsAtTheFirstRefusal)
     EXPECT_EQ(modem.emulator().storedSettings(), ModemSettings()) << "nothing stored";
 }
 
+TEST(WriteOptions, StoringRefusedOrUnansweredIsAFailure)
+{
+    for (bool answered : {true, false}) {
+        emu::EmulatorOptions m = Modem();
+        if (answered)
+            m.faults.error.match = "+MCW";
+        else
+            m.faults.noReply.match = "+MCW";
+        EmulatorFixture modem(m);
+        Component c;
+        c.z.SetReplyTimeout(500);
+        tModemOptions o = AsRecord(ModemSettings());
+        o.RingSetup = 7;
+        EXPECT_EQ(c.z.WriteOptions(o), 8);
+        EXPECT_EQ(modem.transcript(), Then(kQueries, {"ATE0V1+MCR=7", "ATE0V1+MCW"}));
+        EXPECT_TRUE(c.log.lines.contains(QStringLiteral("-Fehlschlag bei ATE0V1+MCW")));
+        EXPECT_EQ(modem.emulator().storedSettings(), ModemSettings()) << "the modem forgets it at reset";
+        EXPECT_FALSE(c.z.Busy || c.z.MainPort->Connected());
+    }
+}
+
+TEST(WriteOptions, ValuesNoCommandCanCarryAreRefusedBeforeSending)
+{
+    const struct {
+        QString faxId;
+        QString password;
+        const char* names;
+    } cases[] = {
+        {QStringLiteral("Zarvo \"Fax\""), QStringLiteral("12ab"), "Fax ID"},
+        {QStringLiteral("Fax \u20ac"), QStringLiteral("12ab"), "Fax ID"}, // the euro sign is no Latin-1
+        {QStringLiteral("Zarvo Fax"), QStringLiteral("12\rAT+MEM"), "Fernabfrage Paßwort"},
+    };
+    for (const auto& k : cases) {
+        EmulatorFixture modem(Modem());
+        Component c;
+        tModemOptions o = AsRecord(ModemSettings());
+        o.FaxId = k.faxId;
+        o.DRPassword = k.password;
+        EXPECT_EQ(c.z.WriteOptions(o), 8);
+        EXPECT_TRUE(modem.transcript().empty()) << "nothing sent";
+        EXPECT_TRUE(c.status.current.startsWith(QString::fromUtf8(k.names)))
+            << c.status.current.toStdString();
+    }
+    // Latin-1 letters go through as they are.
+    EmulatorFixture modem(Modem());
+    Component c;
+    tModemOptions o = AsRecord(ModemSettings());
+    o.FaxId = QStringLiteral("Büro Köln");
+    EXPECT_EQ(c.z.WriteOptions(o), 0);
+    EXPECT_EQ(modem.transcript().at(8), "ATE0V1+MFI=\"B\xfcro K\xf6ln\"");
+}
+
 } // namespace
 } // namespace zarvo::test

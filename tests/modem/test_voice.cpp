@@ -89,7 +89,20 @@ TEST(Wav49Header, LaysOutTheChunks)
         'f', 'a', 'c', 't', 4,    0,    0, 0, 0x40, 0x01, 0,   0,   'd', 'a', 't', 'a', 65, 0, 0,    0};
     const auto h = Wav49Header(1);
     EXPECT_TRUE(std::equal(h.begin(), h.end(), oneBlock));
-    EXPECT_EQ(Wav49Header(Wav49MaxBlocks)[7], 0xFF) << "the largest file still fits the RIFF size";
+}
+
+TEST(Wav49Header, LargestStreamStillHasTrueFieldsAndOneMoreIsRefused)
+{
+    auto field = [](const std::array<uint8_t, Wav49HeaderBytes>& h, std::size_t at) {
+        return uint64_t{h[at]} | uint64_t{h[at + 1]} << 8 | uint64_t{h[at + 2]} << 16 |
+               uint64_t{h[at + 3]} << 24;
+    };
+    const uint64_t n = Wav49MaxBlocks;
+    const auto h = Wav49Header(Wav49MaxBlocks);
+    EXPECT_EQ(field(h, 4), 52 + 65 * n) << "RIFF size";
+    EXPECT_EQ(field(h, 48), 320 * n) << "sample count";
+    EXPECT_EQ(field(h, 56), 65 * n) << "data size";
+    EXPECT_GT(320 * (n + 1), uint64_t{UINT32_MAX}) << "one block more would wrap the sample count";
 }
 
 class ConvertVoiceTest : public ::testing::Test {

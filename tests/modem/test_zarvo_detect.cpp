@@ -118,7 +118,7 @@ TEST(DetectTest, ModemFallingSilentAfterAtReturnsInsteadOfBlocking)
 {
     zarvo::emu::EmulatorOptions o;
     o.faults.noReply.match = "#MDL?";
-    EmulatorFixture modem(o, 1, "[Modem]\nReplyTimeout=400\n");
+    EmulatorFixture modem(o, 1, "[Modem]\nReplyTimeout=1000\n");
     Component c;
     EXPECT_EQ(c.z.TestPort(1), 2);
     EXPECT_FALSE(c.z.ModemFound);

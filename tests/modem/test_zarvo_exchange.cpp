@@ -120,11 +120,31 @@ TEST(ExchangeTest, NoFirstReplyEndsAtTheTimeLimitWithThePortClosed)
     EXPECT_EQ(c.z.LastLine, "OK");
 }
 
-TEST(ExchangeTest, ReplyTimeoutComesFromTheSettingsFile)
+TEST(ExchangeTest, TimeLimitsFromTheSettingsFileOnlyWhenSane)
 {
-    EmulatorFixture modem(quietModem(), 1, "[Modem]\nReplyTimeout=1234\n");
+    zarvo::test::TempProgramDir home(1, "/dev/null");
+    const struct {
+        const char* value;
+        int reply;
+        int erase;
+    } cases[] = {
+        {"1234", 1234, 1234},     {"1000", 1000, 1000},  {"600000", 600000, 600000},
+        {"0", 10000, 60000},      {"-5", 10000, 60000},  {"999", 10000, 60000},
+        {"600001", 10000, 60000}, {"ten", 10000, 60000}, {"", 10000, 60000},
+    };
+    for (const auto& k : cases) {
+        zarvo::test::writeProgramIni(
+            home.path(), 1, "/dev/null",
+            QStringLiteral("[Modem]\nReplyTimeout=%1\nEraseTimeout=%1\n").arg(k.value));
+        TZarvo z;
+        EXPECT_EQ(z.ReplyTimeout(), k.reply) << k.value;
+        EXPECT_EQ(z.EraseTimeout(), k.erase) << k.value;
+    }
     TZarvo z;
-    EXPECT_EQ(z.ReplyTimeout(), 1234);
+    z.SetReplyTimeout(-1);
+    z.SetEraseTimeout(0);
+    EXPECT_EQ(z.ReplyTimeout(), TZarvo::kDefaultReplyTimeout);
+    EXPECT_EQ(z.EraseTimeout(), TZarvo::kDefaultEraseTimeout);
 }
 
 TEST(ExchangeTest, ModemVanishingMidExchangeEndsItAndSaysSo)
@@ -147,12 +167,15 @@ TEST(ExchangeTest, MissingPortWithReplyWaitReturnsAtOnce)
 {
     EmulatorFixture modem(quietModem());
     Component c;
-    c.z.MainPort->SetComPort(zarvo::pnCOM8); // /dev/ttyS7: not there or not ours to open
+    const QString missing = modem.programDir() + "/no-such-device";
+    zarvo::test::writeProgramIni(modem.programDir(), 8, missing);
+    c.z.MainPort->SetComPort(zarvo::pnCOM8);
     c.z.SetReplyTimeout(60000);
     c.z.SendCommand("AT", true, true);
     EXPECT_EQ(c.z.LastLine, "");
     EXPECT_FALSE(c.z.Busy);
-    EXPECT_TRUE(c.status.current.endsWith("kann nicht geöffnet werden")) << c.status.current.toStdString();
+    EXPECT_EQ(c.status.current,
+              "Port " + missing + " kann nicht geöffnet werden: Gerät " + missing + " nicht gefunden");
 }
 
 TEST(ExchangeTest, LockModemOnlyMarksAnIdleModem)
@@ -227,10 +250,16 @@ TEST_F(ScriptedPeer, BackspaceRemovesTheCharacterBeforeIt)
 TEST_F(ScriptedPeer, EmptyLineEmptiesLastLineButKeepsPrevLine)
 {
     Component c;
+    c.z.SetReplyTimeout(500);
     replyAfter(100, "\r\nfirst\r\nsecond\r\n\r\n");
     c.z.SendCommand("AT", true, true);
+    // The empty line moved "second" into PrevLine and emptied LastLine; no final line followed, so
+    // the first-reply wait ended at its limit and the second wait was skipped.
     EXPECT_EQ(c.z.PrevLine, "second");
     EXPECT_EQ(c.z.LastLine, "");
+    EXPECT_TRUE(c.z.ReplyTimedOut());
+    EXPECT_EQ(c.log.lines,
+              QStringList({"<AT", ">first", ">second", "-Keine Antwort auf AT", "*l1**", "*l2*second*"}));
 }
 
 TEST_F(ScriptedPeer, MissingSecondLineBreaksAfterTheLastPass)

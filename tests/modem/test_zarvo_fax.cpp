@@ -4,6 +4,7 @@
 #include "modem/FaxViewerOpener.h"
 #include "modem/Zarvo.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -15,6 +16,7 @@ namespace {
 const QString kDecoding = QStringLiteral("FAX wird decodiert. Bitte warten...");
 const QString kDecoded = QStringLiteral("FAX fertig decodiert");
 const QString kSaved = QStringLiteral("FAX gespeichert");
+const QString kNotSaved = QStringLiteral("FAX nicht gespeichert");
 
 // Stands in for the application's viewer factory: remembers what each new window was given.
 class RecordingOpener : public FaxViewerOpener {
@@ -45,6 +47,9 @@ class ZarvoFaxTest : public ::testing::Test {
         ASSERT_TRUE(home.isValid());
         savedHome = qgetenv("ZARVO_HOME");
         qputenv("ZARVO_HOME", home.path().toLocal8Bit());
+        // The TIFF writer's code table, where an installed program has it: in its directory.
+        ASSERT_TRUE(
+            QFile::copy(QStringLiteral(ZARVO_SOURCE_DATADIR "/RFCG3.DAT"), home.filePath("RFCG3.DAT")));
         zarvo.StatusPanel = &status;
         zarvo.ReportMemo = &report;
     }
@@ -123,13 +128,17 @@ TEST_F(ZarvoFaxTest, SaveFaxRefusesWithoutPages)
         {QByteArray("F"), 25, {}},
         {QByteArray("F\x00\x01\x02", 4), 25, {}},
         // A page count but no readable line: no file that no reader could open.
-        {QByteArray("F\x01\x10\x03\x42", 5), 25, {kDecoding}},
+        {QByteArray("F\x01\x10\x03\x42", 5), 25, {kDecoding, kNotSaved + ": keine lesbare Seite"}},
     };
     for (const Case& c : cases) {
+        // The file of an earlier fax: a fax that gives no file must not leave it to be shown instead.
+        QFile old(tif("none.tif"));
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("earlier fax") > 0);
+        old.close();
         status.history.clear();
         EXPECT_EQ(zarvo.SaveFax(c.message, tif("none.tif")), c.result) << c.message.toHex().constData();
         EXPECT_EQ(status.history, c.statuses) << c.message.toHex().constData();
-        EXPECT_FALSE(QFile::exists(tif("none.tif")));
+        EXPECT_EQ(QFile::exists(tif("none.tif")), c.result == 21) << "not a fax: nothing touched";
     }
 }
 
@@ -137,7 +146,10 @@ TEST_F(ZarvoFaxTest, SaveFaxFileErrorsReachTheCaller)
 {
     EXPECT_THROW(zarvo.SaveFax(QByteArray("F\x01", 2) + kWhitePage, tif("missing/dir/fax.tif")),
                  FaxFileError);
-    EXPECT_EQ(status.history, QStringList{kDecoding});
+    EXPECT_EQ(status.history, (QStringList{kDecoding, kNotSaved}));
+    // A target that cannot be removed is an error too, never left to pass for this fax.
+    ASSERT_TRUE(QDir(home.path()).mkdir("dir.tif"));
+    EXPECT_THROW(zarvo.SaveFax(QByteArray("F\x01", 2) + kWhitePage, tif("dir.tif")), FaxFileError);
 }
 
 } // namespace

@@ -182,6 +182,8 @@ Reply CommandProcessor::execute(const std::string& line)
     Reply reply;
     if (hits(m_faults.noReply, line))
         return reply;
+    if (hits(m_faults.lateReply, line))
+        reply.delayMs = m_faults.lateReplyMs;
     if (hits(m_faults.error, line)) {
         reply.bytes = finalResult(false);
         return reply;

@@ -18,6 +18,7 @@ struct Reply {
     };
     std::string bytes;
     bool deadAfter = false;           // the line goes dead once these bytes are out
+    int delayMs = 0;                  // the answer starts this late
     std::vector<Delivery> deliveries; // blocks answered in full, in order
 };
 

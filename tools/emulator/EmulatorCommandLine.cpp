@@ -218,6 +218,13 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         else if (a == "--no-reply") {
             o.faults.noReply.match = value();
         }
+        else if (a == "--late-reply") {
+            auto p = split(value(), ':');
+            if (p.size() != 2)
+                throw UsageError("--late-reply wants TEXT:MS");
+            o.faults.lateReply.match = p[0];
+            o.faults.lateReplyMs = toInt(p[1], a, 0, 600'000);
+        }
         else if (a == "--error-reply") {
             o.faults.error.match = value();
         }
@@ -286,6 +293,7 @@ Messages (in directory order; the switches before a message describe it):
 
 Faults:
   --no-reply TEXT        swallow command lines containing TEXT
+  --late-reply TEXT:MS   carry out command lines containing TEXT, answer them MS ms later
   --error-reply TEXT     answer ERROR to command lines containing TEXT
   --bad-field TEXT[:N[:VALUE]]  field N (default 1) of the value line becomes VALUE (default X7)
   --cut-block B:N        block B (or "any") ends after N data bytes, then OK

@@ -79,7 +79,9 @@ struct BlockFault {
 
 // Fault switches for the reliability tests. All off by default.
 struct Faults {
-    CommandFault noReply;  // the line is swallowed: not executed, nothing answered
+    CommandFault noReply;   // the line is swallowed: not executed, nothing answered
+    CommandFault lateReply; // the line is executed at once but answered lateReplyMs later
+    int lateReplyMs = 0;
     CommandFault error;    // the line is answered "ERROR" without being executed
     CommandFault badField; // the first value line of the answer gets a non-numeric field
     int badFieldIndex = 1; // which comma-separated field (from 1) is replaced

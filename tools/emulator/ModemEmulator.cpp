@@ -14,6 +14,7 @@
 #include <stdexcept>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace zarvo::emu {
 
@@ -205,14 +206,18 @@ void ModemEmulator::Impl::onLine(const std::string& line)
     // A block counts as transferred once its last byte is out, before the final result line, so
     // a reader that has seen "OK" also sees the directory state it caused.
     std::size_t from = 0;
+    int delayMs = reply.delayMs; // before the answer's first byte only
     for (const Reply::Delivery& delivery : reply.deliveries) {
-        output.push(reply.bytes.substr(from, delivery.end - from), [this, block = delivery.block] {
-            std::lock_guard lock(mutex);
-            processor.blockDelivered(block);
-        });
+        output.push(
+            reply.bytes.substr(from, delivery.end - from),
+            [this, block = delivery.block] {
+                std::lock_guard lock(mutex);
+                processor.blockDelivered(block);
+            },
+            false, std::exchange(delayMs, 0));
         from = delivery.end;
     }
-    output.push(reply.bytes.substr(from), {}, reply.deadAfter);
+    output.push(reply.bytes.substr(from), {}, reply.deadAfter, delayMs);
     if (reply.deadAfter)
         dead = true; // input is ignored from now on; the cut block still goes out
 }

@@ -26,7 +26,7 @@ void OutputQueue::setChunking(std::size_t size, int pauseMs)
     m_chunkPauseMs = std::max(0, pauseMs);
 }
 
-void OutputQueue::push(std::string bytes, std::function<void()> onWritten, bool deadAfter)
+void OutputQueue::push(std::string bytes, std::function<void()> onWritten, bool deadAfter, int delayMs)
 {
     if (bytes.empty() && !onWritten && !deadAfter)
         return;
@@ -37,7 +37,7 @@ void OutputQueue::push(std::string bytes, std::function<void()> onWritten, bool 
     do {
         Segment s;
         s.bytes = bytes.substr(pos, chunk);
-        s.pauseMs = pos > 0 ? m_chunkPauseMs : 0;
+        s.pauseMs = pos > 0 ? m_chunkPauseMs : std::max(0, delayMs);
         pos += chunk;
         if (pos >= bytes.size()) {
             s.onWritten = std::move(onWritten);

@@ -30,8 +30,9 @@ class OutputQueue {
     void setChunking(std::size_t size, int pauseMs);
 
     // Queues one reply. onWritten runs once its last byte went out; deadAfter ends the modem's
-    // output after it.
-    void push(std::string bytes, std::function<void()> onWritten = {}, bool deadAfter = false);
+    // output after it. Its first byte goes no earlier than delayMs after the bytes before it.
+    void push(std::string bytes, std::function<void()> onWritten = {}, bool deadAfter = false,
+              int delayMs = 0);
     void clear();
     bool empty() const { return m_segments.empty(); }
 
