@@ -1,6 +1,7 @@
 // The options dialog: filling and collecting the settings, OK/Abbrechen/Hilfe, port test,
 // password check and autostart.
 #include "app/UOptionen.h"
+#include "app/ModalRun.h"
 
 #include "app/HelpAccess.h"
 #include "app/UOptionenPages.h"
@@ -194,13 +195,7 @@ bool TOptionen::ApplyOpts(const TOpts& Opts)
 
 int TOptionen::ShowModal()
 {
-    if (!ModalHook)
-        return exec();
-    setResult(QDialog::Rejected);
-    show();
-    const int result = ModalHook(*this);
-    hide();
-    return result;
+    return RunModal(*this, ModalHook);
 }
 
 QString TOptionen::SettingsFileName()

@@ -1,5 +1,6 @@
 // The voice window: a small player over the converted voice message, save and help.
 #include "app/UWave.h"
+#include "app/ModalRun.h"
 
 #include "app/HelpAccess.h"
 #include "app/UWavePlayer.h"
@@ -135,13 +136,7 @@ bool TWave::SoundAvailable() const
 
 int TWave::ShowModal()
 {
-    if (!ModalHook)
-        return exec();
-    setResult(QDialog::Rejected);
-    show();
-    const int result = ModalHook(*this);
-    hide();
-    return result;
+    return RunModal(*this, ModalHook);
 }
 
 bool TWave::PlayFile(const QString& FileName)

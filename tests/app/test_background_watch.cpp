@@ -1,6 +1,7 @@
 // The watches of the background tick with a scripted window finder, a fake ppp folder and a host
 // that records what the main window is asked to do.
 
+#include "FakePppLinks.h"
 #include "app/core/BackgroundWatch.h"
 #include "app/core/WindowFinder.h"
 #include "app/core/ras_api32.h"
@@ -103,28 +104,20 @@ TEST_F(Watch, TOnlineLeavesTheReturnToAnActiveDialUp)
     EXPECT_TRUE(host.calls.isEmpty());
 }
 
-void Link(const QTemporaryDir& sys, const QString& n, const char* flags)
-{
-    QDir(sys.path()).mkpath(n);
-    QFile f(sys.filePath(n + "/flags"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(flags);
-}
-
 TEST_F(Watch, DialUpTakesTheFirstLinkAndReturnsWhenItEnds)
 {
     QTemporaryDir sys, run;
     TRAS ras(sys.path(), run.path());
     settings.DFUE = true;
-    Link(sys, "ppp1", "0x1091");
-    Link(sys, "ppp0", "0x1090"); // dialling
+    test::MakeLink(sys, "ppp1", "0x1091");
+    test::MakeLink(sys, "ppp0", "0x1090"); // dialling
     WatchDialUp(state, settings, ras, host);
     EXPECT_EQ(name, "ppp0");
     EXPECT_FALSE(dfue) << "dialling is not connected";
     ShowDialUpCaption(state, host);
     EXPECT_TRUE(host.calls.isEmpty());
 
-    Link(sys, "ppp0", "0x1091");
+    test::MakeLink(sys, "ppp0", "0x1091");
     WatchDialUp(state, settings, ras, host);
     EXPECT_TRUE(dfue);
     ShowDialUpCaption(state, host);

@@ -1,5 +1,6 @@
 // The switches of the command line, and the dial-up component on a fake sysfs folder.
 
+#include "FakePppLinks.h"
 #include "app/core/CommandLine.h"
 #include "app/core/ras_api32.h"
 
@@ -57,13 +58,7 @@ TEST(CommandLine, UsageTextNamesTheLogFile)
 
 // --- Dial-up on ppp links ---
 
-void MakeLink(const QTemporaryDir& root, const QString& name, const char* flags)
-{
-    QDir(root.path()).mkpath(name);
-    QFile f(root.filePath(name + "/flags"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(flags);
-}
+using test::MakeLink;
 
 TEST(DialUp, ListsAtMostFourLinksInNumberOrder)
 {

@@ -137,7 +137,7 @@ Outcome FaxToTiff(const QString& inFile, const QString& tiffFile, const Progress
         StatusRelay status(progress);
         zarvo.StatusPanel = &status;
         const quint8 result = zarvo.SaveFax(data, tiffFile);
-        // SaveFax reports no status text with its result codes (a 25 may follow its opening text).
+        // A 25 comes with SaveFax's own closing status text; the meaning names the code for the exit line.
         const QString meaning =
             result == 21 ? QStringLiteral("kein Fax") : QStringLiteral("keine Seite zu speichern");
         return fromResult(result, QString(), meaning);
