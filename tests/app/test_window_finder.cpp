@@ -41,8 +41,10 @@ TEST(XcbWindowFinder, FindsATitledWindowWhileMapped)
     free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     EXPECT_TRUE(finder.Find("Faxmonitor").Exists);
     EXPECT_FALSE(finder.Find("Faxmonitor").Visible);
-    xcb_disconnect(c);
+    xcb_destroy_window(c, w);
+    free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
     EXPECT_FALSE(finder.Find("Faxmonitor").Exists);
+    xcb_disconnect(c);
 }
 
 } // namespace
