@@ -31,7 +31,7 @@ namespace zarvo {
 
 namespace {
 
-struct ActionSpec {
+struct ActionDef {
     QAction* TFaxView::*member;
     const char* name;
     const char* caption;
@@ -43,9 +43,9 @@ struct ActionSpec {
 };
 
 // Built on first use: key sequences need the running application.
-const std::vector<ActionSpec>& Actions()
+const std::vector<ActionDef>& Actions()
 {
-    static const std::vector<ActionSpec> actions = {
+    static const std::vector<ActionDef> actions = {
         {&TFaxView::Open_file, "Open_file", "Datei &öffnen...", "Öffnet ein Fax", "Datei", "open",
          QKeySequence::Open, &TFaxView::Open_fileExecute},
         {&TFaxView::Save_file, "Save_file", "Datei &speichern...",
@@ -162,28 +162,22 @@ TFaxView::~TFaxView() = default;
 
 void TFaxView::CreateActions()
 {
-    for (const ActionSpec& spec : Actions()) {
-        auto* action = new QAction(QString::fromUtf8(spec.caption), this);
-        action->setObjectName(QString::fromLatin1(spec.name));
-        action->setProperty("category", QString::fromLatin1(spec.category));
-        if (*spec.hint) {
-            action->setToolTip(PlainHint(spec.hint));
-            action->setStatusTip(PlainHint(spec.hint));
+    for (const ActionDef& def : Actions()) {
+        auto* action = new QAction(QString::fromUtf8(def.caption), this);
+        action->setObjectName(QString::fromLatin1(def.name));
+        action->setProperty("category", QString::fromLatin1(def.category));
+        if (*def.hint) {
+            action->setToolTip(PlainHint(def.hint));
+            action->setStatusTip(PlainHint(def.hint));
         }
-        if (spec.icon)
-            action->setIcon(QIcon(QStringLiteral(":/viewer/%1.svg").arg(QString::fromLatin1(spec.icon))));
-        if (!spec.key.isEmpty())
-            action->setShortcut(spec.key);
-        connect(action, &QAction::triggered, this, spec.handler);
-        this->*spec.member = action;
+        if (def.icon)
+            action->setIcon(QIcon(QStringLiteral(":/viewer/%1.svg").arg(QString::fromLatin1(def.icon))));
+        if (!def.key.isEmpty())
+            action->setShortcut(def.key);
+        connect(action, &QAction::triggered, this, def.handler);
+        this->*def.member = action;
     }
     Fax200100->setCheckable(true);
-    // The toggle flips its own check mark.
-    disconnect(Fax200100, &QAction::triggered, this, nullptr);
-    connect(Fax200100, &QAction::triggered, this, [this] {
-        Fax200100->setChecked(!Fax200100->isChecked()); // undo Qt's flip; the handler does it
-        Fax200100Execute();
-    });
 }
 
 void TFaxView::CreateMenusAndToolBar()
@@ -336,8 +330,8 @@ void TFaxView::No_zoomExecute()
 
 void TFaxView::Fax200100Execute()
 {
-    const bool on = !Fax200100->isChecked();
-    Fax200100->setChecked(on);
+    // The action has flipped its check mark before it calls this.
+    const bool on = Fax200100->isChecked();
     Doc.HeightFactor = on ? 2 : 1;
     SetImageSize(ToggleHeight(ImageSize(), on));
 }

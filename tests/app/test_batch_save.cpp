@@ -28,8 +28,7 @@ struct BatchFixture {
     explicit BatchFixture(std::vector<emu::StoredMessage> messages) : modem(Options(std::move(messages)))
     {
         // The TIFF writer reads its code table from the program's directory.
-        QFile::copy(QFileInfo(demoDataPath("fax3-1.g3")).dir().filePath("../RFCG3.DAT"),
-                    modem.programDir() + "/RFCG3.DAT");
+        QFile::copy(QStringLiteral(ZARVO_SOURCE_DATADIR "/RFCG3.DAT"), modem.programDir() + "/RFCG3.DAT");
         z.ReportMemo = &log;
         z.StatusPanel = &status;
         z.MainPort->SetComPort(pnCOM1);

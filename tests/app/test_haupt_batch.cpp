@@ -68,8 +68,7 @@ struct Batch : ::testing::Test {
             GTEST_SKIP() << "zarvo is not built";
         modem = std::make_unique<EmulatorFixture>(Options(), 1, "[Modem]\nComPort=1\n" + ModemOptSection());
         // The TIFF writer finds its code table in the program's directory.
-        QFile::copy(QFileInfo(demoDataPath("fax-normal.g3")).dir().filePath("../RFCG3.DAT"),
-                    modem->programDir() + "/RFCG3.DAT");
+        QFile::copy(QStringLiteral(ZARVO_SOURCE_DATADIR "/RFCG3.DAT"), modem->programDir() + "/RFCG3.DAT");
     }
     static emu::EmulatorOptions Options()
     {

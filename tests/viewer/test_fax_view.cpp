@@ -2,7 +2,7 @@
 // factor, commands arriving while a page decodes, the opener behind ShowFax, and printing into a
 // PDF file read back with poppler-utils.
 
-#include "EmulatorFixture.h" // TempProgramDir
+#include "EmulatorFixture.h" // TempProgramDir, readDemoFile
 #include "fax/FaxDocument.h"
 #include "modem/Zarvo.h"
 #include "viewer/FRHaupt.h"
@@ -28,18 +28,10 @@
 namespace zarvo {
 namespace {
 
-FaxBytes ReadDemo(const char* name)
-{
-    QFile f(QStringLiteral(ZARVO_DEMO_DATADIR "/") + name);
-    if (!f.open(QIODevice::ReadOnly))
-        throw std::runtime_error("demo page missing");
-    const QByteArray bytes = f.readAll();
-    return FaxBytes(bytes.begin(), bytes.end());
-}
-
 FaxBytes DemoFax()
 {
-    const std::vector<FaxBytes> pages = {ReadDemo("fax3-1.g3"), ReadDemo("fax3-2.g3"), ReadDemo("fax3-3.g3")};
+    const std::vector<FaxBytes> pages = {test::readDemoFile("fax3-1.g3"), test::readDemoFile("fax3-2.g3"),
+                                         test::readDemoFile("fax3-3.g3")};
     return JoinFaxPages(pages);
 }
 

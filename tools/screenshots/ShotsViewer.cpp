@@ -2,28 +2,21 @@
 
 #include "Shots.h"
 
+#include "MessageBuilder.h" // readFileBytes
+
 #include "fax/FaxDocument.h"
 #include "viewer/FRHaupt.h"
 #include "viewer/UFROpt.h"
 
 #include <QAction>
-#include <QFile>
 
 namespace {
-
-zarvo::FaxBytes ReadPage(const QString& file)
-{
-    QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = f.readAll();
-    return zarvo::FaxBytes(bytes.begin(), bytes.end());
-}
 
 const zarvo::shots::Register reg("viewer", [](zarvo::shots::Context& c) {
     std::vector<zarvo::FaxBytes> pages;
     for (int i = 1; i <= 3; ++i)
-        pages.push_back(ReadPage(c.dataDir() + QStringLiteral("/demo/fax3-%1.g3").arg(i)));
+        pages.push_back(zarvo::emu::readFileBytes(
+            (c.dataDir() + QStringLiteral("/demo/fax3-%1.g3").arg(i)).toStdString()));
     zarvo::TFaxView view;
     view.show();
     view.resize(760, 620);
