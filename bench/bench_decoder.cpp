@@ -1,6 +1,7 @@
 // Pages per second of the page decoder, table-driven and as a linear scan over the code table,
 // on the demo pages (or the sample pages of the tests) and on a dense synthetic page.
 #include "../tests/fax/LinearScanDecoder.cpp" // the reference decoder of the tests
+#include "BuildPaths.h"
 
 #include "fax/CodeTable.h"
 #include "fax/PageDecoder.h"

@@ -1,18 +1,10 @@
 #include "common/ProgramPaths.h"
+#include "BuildPaths.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#ifndef ZARVO_DATADIR
-#define ZARVO_DATADIR "/usr/local/share/zarvo"
-#endif
-#ifndef ZARVO_SOURCE_DATADIR
-#define ZARVO_SOURCE_DATADIR ""
-#endif
-#ifndef ZARVO_BUILD_DIR
-#define ZARVO_BUILD_DIR ""
-#endif
 
 namespace zarvo::ProgramPaths {
 

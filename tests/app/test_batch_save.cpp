@@ -2,6 +2,7 @@
 // them, nothing replaced, and failures counted rather than lost.
 
 #include "EmulatorFixture.h"
+#include "BuildPaths.h"
 #include "Recording.h"
 #include "app/core/BatchSave.h"
 #include "modem/Zarvo.h"

@@ -1,6 +1,7 @@
 // The command line: batch runs of the real program without a display against the emulated modem,
 // and the switches that act inside the window (log, autorun) and the background tick with it.
 #include "test_haupt_fixture.h"
+#include "BuildPaths.h"
 
 #include "app/core/BackgroundWatch.h"
 #include "app/core/WindowFinder.h"

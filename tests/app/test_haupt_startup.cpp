@@ -1,6 +1,7 @@
 // Start-up of the main window on the emulated modem: settings, connection, the forced port choice,
 // and activations.
 #include "test_haupt_fixture.h"
+#include "BuildPaths.h"
 
 #include <QComboBox>
 #include <QDialog>

@@ -1,4 +1,5 @@
 #include "modem/Zarvo.h"
+#include "BuildPaths.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -1,6 +1,7 @@
 // The pseudo-terminal side: open/close cycles, output lost while nobody listens, the link,
 // the transcript, and the zarvo-emulator program.
 #include "EmulatorFixture.h"
+#include "BuildPaths.h"
 #include "PtyClient.h"
 
 #include <QProcess>

@@ -1,4 +1,5 @@
 #include "fax/CodeTable.h"
+#include "BuildPaths.h"
 
 #include "G3TestWriter.h"
 

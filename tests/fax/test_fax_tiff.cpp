@@ -1,4 +1,5 @@
 #include "G3TestWriter.h"
+#include "BuildPaths.h"
 #include "common/Errors.h"
 #include "fax/FAXTIF.h"
 #include "fax/FaxDocument.h"

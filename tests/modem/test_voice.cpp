@@ -1,4 +1,5 @@
 #include "Recording.h"
+#include "BuildPaths.h"
 
 #include "modem/VoiceStream.h"
 #include "modem/Wav49.h"

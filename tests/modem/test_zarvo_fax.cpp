@@ -1,4 +1,5 @@
 #include "Recording.h"
+#include "BuildPaths.h"
 
 #include "fax/FaxFileError.h"
 #include "modem/FaxViewerOpener.h"

@@ -1,4 +1,5 @@
 #include "EmulatorFixture.h"
+#include "BuildPaths.h"
 
 #include <QDir>
 #include <QFile>
