@@ -9,6 +9,8 @@
 #include "app/UHauptImages.h"
 #include "app/UOptionen.h"
 #include "app/UWave.h"
+#include "app/core/AnnouncedMessages.h"
+#include "app/core/NoticeSender.h"
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
 #include "common/Targets.h"
@@ -293,6 +295,7 @@ void THaupt::FirstActivation()
             Messages().information(kAppCaption, QString::fromUtf8("Sie müßen einen ComPort auswählen !"));
     }
     FirstActivate = false;
+    SetUpNotice();
     ProcessCommandLine();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/core/ActivationFilter.h"
 #include "app/core/MessageList.h"
+#include "app/core/NewMessagePoll.h"
 #include "app/core/Settings.h"
 
 #include <QByteArray>
@@ -25,6 +26,8 @@ class QWindow;
 
 namespace zarvo {
 
+class AnnouncedMessages;
+class NoticeSender;
 class TAboutBox;
 class TOptionen;
 class TRAS;
@@ -38,7 +41,8 @@ class StatusTarget;
 // The main window: the list of the messages in the modem, the commands, the status log and the tray.
 // Split by concern: UHaupt.cpp creation and activation, UHauptActions.cpp the actions and menus,
 // UHauptList.cpp the message list, UHauptCommands.cpp the commands, the tray and closing,
-// UHauptMonitor.cpp the background tick, UHauptCommandLine.cpp the switches.
+// UHauptMonitor.cpp the background tick, UHauptCommandLine.cpp the switches, UHauptNotice.cpp the
+// new-message notice.
 class THaupt : public QMainWindow {
     Q_OBJECT
   public:
@@ -91,6 +95,13 @@ class THaupt : public QMainWindow {
     // Starts an outside program with one file argument; by default "kodakimg.exe" opens the
     // desktop's viewer for the file type and any other program is started detached.
     std::function<void(const QString& program, const QString& file)> ShellOpenHook;
+    // The new-message poll's clock (monotonic milliseconds); the steady clock by default.
+    NewMessagePoll::Clock PollClock;
+    // True while the port is held off for another program beside this one (a batch run); the
+    // poll then stays away. Not held off by default.
+    std::function<bool()> PortHeldOff;
+    // Where new-message notices go: the desktop's notification service, else the tray's balloon.
+    std::unique_ptr<NoticeSender> Notifier;
 
     // --- Start-up and activation (UHaupt.cpp) ---
     void FormActivate();
@@ -144,6 +155,15 @@ class THaupt : public QMainWindow {
     // when a command or an activation ends, so the commands do not wait for the next tick.
     void UpdateBusyDisplay();
 
+    // --- New-message notice (UHauptNotice.cpp) ---
+    // Polls the modem when the interval has passed and announces what is new. Run by the tick.
+    void PollNewMessages();
+    // The notice's action "Anzeigen": the window comes forward and checks for new messages.
+    void NoticeShowExecute();
+    // The tray's icon and tip follow the number of messages not listened to.
+    void UpdateTrayMark();
+    NewMessagePoll* Poll() const { return m_poll.get(); }
+
     // --- Command line (UHauptCommandLine.cpp) ---
     void ProcessCommandLine();
     // Saves every message into folder (ending in "/"); false when not all could be saved.
@@ -171,7 +191,11 @@ class THaupt : public QMainWindow {
     void CheckNewMessagesOnce();
     int ShowModal(QDialog& dialog);
     void SetLineActionsVisible(bool visible);
+    void SetUpNotice();
+    bool PollMayRun() const;
 
+    std::unique_ptr<AnnouncedMessages> m_announced;
+    std::unique_ptr<NewMessagePoll> m_poll;
     std::unique_ptr<ReportTarget> m_memoTarget;
     std::unique_ptr<StatusTarget> m_panelTarget;
     std::vector<MessageRow> m_rows;

@@ -70,6 +70,7 @@ void THaupt::Timer1Timer()
     WatchTOnline(state, settings, *Windows, host);
     ShowDialUpCaption(state, host);
     WatchDialUp(state, settings, *RAS, host);
+    PollNewMessages();
 }
 
 void THaupt::UpdateBusyDisplay()

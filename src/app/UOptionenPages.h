@@ -29,8 +29,8 @@ struct OptionenPages {
     QCheckBox* CBa_TOnline2 = nullptr;
     QCheckBox* CBa_Faxmon = nullptr;
     QCheckBox* CB_Endeunab = nullptr;
-    QCheckBox* CBa_Autonachr = nullptr; // hidden, disabled
-    QSpinBox* SEAutonachr = nullptr;    // hidden, disabled
+    QCheckBox* CBa_Autonachr = nullptr; // the new-message notice on or off
+    QSpinBox* SEAutonachr = nullptr;    // its interval in minutes
     // "Modem"
     QWidget* TSModem = nullptr;
     QComboBox* CBComPort = nullptr;
