@@ -94,9 +94,9 @@ TEST(EmulatorCommandLine, ArrivalsTakeTheirTimeTypeAndDescription)
     QTemporaryDir dir;
     auto voice = writeFile(dir, "v:1.gsm", std::string(66, '\xD0'));
     auto page = writeFile(dir, "1.g3", "\x02");
-    CommandLine cl = parseCommandLine({"--arrive", "12s:voice:" + voice, "--id", "0301 555", "--time",
-                                       "1,2,3", "--arrive", "b3:fax:" + page + "," + page, "--arrive",
-                                       "0s:data:" + page});
+    CommandLine cl =
+        parseCommandLine({"--arrive", "12s:voice:" + voice, "--id", "0301 555", "--time", "1,2,3", "--arrive",
+                          "b3:fax:" + page + "," + page, "--arrive", "0s:data:" + page});
     const auto& a = cl.options.arrivals;
     ASSERT_EQ(a.size(), 3u);
     EXPECT_TRUE(cl.options.messages.empty());

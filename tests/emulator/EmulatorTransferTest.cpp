@@ -161,8 +161,7 @@ TEST(EmulatorTransfer, MessagesArriveWhileServing)
     ASSERT_EQ(modem.emulator().directory().size(), 3u);
     EXPECT_EQ(modem.emulator().directory()[2].id, "0301 555");
     EXPECT_EQ(modem.emulator().directory()[2].block, 0);
-    EXPECT_EQ(modem.emulator().directory()[2].offset,
-              34 + 10 + 34 + int(o.arrivals[0].message.body.size()));
+    EXPECT_EQ(modem.emulator().directory()[2].offset, 34 + 10 + 34 + int(o.arrivals[0].message.body.size()));
 
     // After an erase the next call starts the memory again; one that cannot fit is refused.
     EXPECT_EQ(line.exchange("AT+MEM"), "\r\nOK\r\n");

@@ -460,9 +460,8 @@ void CommandProcessor::blockDelivered(int block)
 {
     ++m_blocksSent;
     markDownloaded(block);
-    arriveWhere([this](const Arrival& a) {
-        return a.when == Arrival::When::AfterBlock && a.count <= m_blocksSent;
-    });
+    arriveWhere(
+        [this](const Arrival& a) { return a.when == Arrival::When::AfterBlock && a.count <= m_blocksSent; });
 }
 
 void CommandProcessor::markDownloaded(int block)

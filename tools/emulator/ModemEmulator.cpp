@@ -118,9 +118,9 @@ void ModemEmulator::Impl::waitWake(int timeoutMs)
 
 int ModemEmulator::Impl::arrivals()
 {
-    long elapsed = long(std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::steady_clock::now() - started)
-                            .count());
+    long elapsed =
+        long(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)
+                 .count());
     std::lock_guard lock(mutex);
     processor.arriveDue(elapsed);
     return int(std::min(processor.msToNextArrival(elapsed), long(INT_MAX)));
