@@ -7,7 +7,7 @@ static zarvo::shots::Register reg("options", [](zarvo::shots::Context& c) {
     zarvo::TZarvo zarvo;
     zarvo::TOpts opts;
     opts.ComPort = 1;
-    opts.LineKabel = opts.DFUE = opts.Faxmon = opts.UnAbEn = true;
+    opts.LineKabel = opts.DFUE = opts.Faxmon = opts.UnAbEn = opts.Autonachr = true;
     opts.AutonTi = 10;
     opts.ModemOptions.FaxRecv = opts.ModemOptions.VoiceRecv = opts.ModemOptions.DialupRetr = true;
     opts.ModemOptions.RingSetup = 4;
