@@ -97,7 +97,8 @@ TEST(NoticeEndToEnd, AMessageArrivingMidRunIsAnnouncedOnceAndItsActionChecks)
     emu::EmulatorOptions o;
     o.messages.push_back(DemoVoice(252)); // heard long ago: no question at the start
     EmulatorFixture modem(o, 1,
-                          "[Modem]\nComPort=1\n" + ModemOptSection() + "[Auto]\nAutonachr=1\nAutonTi=10\n");
+                          "[Modem]\nComPort=1\nReplyTimeout=3000\n" + ModemOptSection() +
+                              "[Auto]\nAutonachr=1\nAutonTi=10\n");
     HauptWindows w;
     qint64 now = 0;
     w.haupt.PollClock = [&now] { return now; };
@@ -121,6 +122,17 @@ TEST(NoticeEndToEnd, AMessageArrivingMidRunIsAnnouncedOnceAndItsActionChecks)
     // Reported for the traffic figure: the command with its CR, and the status line's length.
     std::cout << "[ poll     ] unchanged: " << modem.transcript().front().size() + 1
               << " bytes sent, status line " << w.haupt.Zarvo1->PrevLine.size() << " characters\n";
+
+    // The modem is busy with a call and does not answer: the poll gives up quietly.
+    emu::Faults busy;
+    busy.noReply = {"MSR=0", 1};
+    modem.setFaults(busy);
+    modem.clearTranscript();
+    now += 10 * 60 * 1000;
+    w.haupt.Timer1Timer();
+    EXPECT_EQ(modem.transcript(), (std::vector<std::string>{"ATE0V1+MSR=0"}));
+    EXPECT_TRUE(w.boxes.shown.empty());
+    EXPECT_FALSE(w.haupt.Zarvo1->Busy);
 
     // A call leaves a message while the program runs.
     ASSERT_TRUE(modem.emulator().arrive(DemoVoice(255)));
