@@ -8,9 +8,12 @@
 #include "app/UHauptImages.h"
 #include "app/core/AnnouncedMessages.h"
 #include "app/core/DBusNotifier.h"
+#include "common/ProgramPaths.h"
 #include "modem/Zarvo.h"
 
 #include <QApplication>
+#include <QFileInfo>
+#include <QIcon>
 
 #include <exception>
 
@@ -72,6 +75,10 @@ void THaupt::SetUpNotice()
         std::make_unique<NewMessagePoll>(*m_announced, PollClock ? PollClock : NewMessagePoll::SteadyClock());
     if (!Notifier) {
         auto notifier = std::make_unique<DBusNotifier>();
+        // Installed, the icon is the theme's "zarvo"; run from the build tree, the file itself.
+        const QString iconFile = ProgramPaths::findData(QStringLiteral("icons/zarvo.svg"));
+        if (!QIcon::hasThemeIcon(notifier->IconName) && !iconFile.isEmpty())
+            notifier->IconName = QFileInfo(iconFile).absoluteFilePath();
         notifier->Fallback = [this](const Notice& notice) {
             TaskIcon1->ShowMessage(notice.Summary, notice.Body);
         };
