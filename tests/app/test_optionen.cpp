@@ -185,6 +185,25 @@ TEST_F(OptionenTest, FillingAndCollectingKeepEveryField)
     EXPECT_EQ(back.ModemOptions.RingSetup, 1) << "clamped by the spin edit";
 }
 
+TEST_F(OptionenTest, NoticeSwitchAndIntervalAreShownAndKeptWithinADay)
+{
+    auto* notice = Child<QCheckBox>("CBa_Autonachr");
+    auto* interval = Child<QSpinBox>("SEAutonachr");
+    EXPECT_TRUE(notice->isEnabled() && !notice->isHidden());
+    EXPECT_TRUE(interval->isEnabled() && !interval->isHidden());
+    EXPECT_EQ(notice->text(), QStringLiteral("Neue Nachrichten melden"));
+    EXPECT_EQ(notice->toolTip(), QStringLiteral("Meldet sich automatisch, wenn neue Nachrichten eingehen"));
+    TOpts o;
+    for (const auto& [stored, shown] :
+         std::vector<std::pair<int, int>>{{0, 1}, {10, 10}, {1440, 1440}, {5000, 1440}}) {
+        o.AutonTi = stored;
+        dialog->OptsToDialog(o);
+        TOpts back;
+        dialog->DialogToOpts(back);
+        EXPECT_EQ(back.AutonTi, shown) << stored;
+    }
+}
+
 TEST_F(OptionenTest, PortDropDownShowsTheMappedDevice)
 {
     auto* box = Child<QComboBox>("CBComPort");
