@@ -1,5 +1,7 @@
 // THaupt: creation, layout and the activation sequence of the main window.
 #include "app/UHaupt.h"
+#include "app/core/BackgroundWatch.h"
+#include "app/core/CommandLine.h"
 #include "app/core/WindowFinder.h"
 #include "app/core/ras_api32.h"
 
@@ -31,6 +33,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
 #include <exception>
 
 namespace zarvo {
@@ -267,12 +270,27 @@ void THaupt::FormActivate()
     QuitAfterStart = false;
     if (FirstActivate) {
         FlagScope running(m_startingUp);
-        FirstActivation();
+        try {
+            FirstActivation();
+        }
+        catch (const std::exception& e) {
+            // A batch run must end whatever broke its start, or it would wait forever unseen.
+            if (!IsBatchRun(ParseCommandLine(Arguments.mid(1))))
+                throw;
+            ShowException(e);
+            ExitStatus = std::max(ExitStatus, 1);
+            QuitAfterStart = true;
+        }
     }
     if (QuitAfterStart) {
         // A batch run ends here and leaves the modem as the batch work left it.
         Opts.UnAbEn = false;
-        close();
+        if (!close()) {
+            // Refused (the modem component still busy): a batch run ends all the same.
+            ExitStatus = std::max(ExitStatus, 1);
+            m_closed = true;
+            emit Closed();
+        }
         return;
     }
     CheckNewMessages();
@@ -298,6 +316,9 @@ void THaupt::FirstActivation()
 
 void THaupt::ReturnToSelfMode()
 {
+    // Never between two exchanges of a running operation (a download in a nested wait).
+    if (!WaitWhileBusy([this] { return Zarvo1->Busy; }, [](int ms) { Delay(static_cast<quint32>(ms)); }))
+        return;
     if (Opts.ForcePort)
         Zarvo1->ForcePort(Opts.ComPort);
     else

@@ -25,6 +25,8 @@ class QWindow;
 
 namespace zarvo {
 
+class BatchSaver;
+struct BatchSaveReport;
 class TAboutBox;
 class TOptionen;
 class TRAS;
@@ -171,6 +173,10 @@ class THaupt : public QMainWindow {
     void CheckNewMessagesOnce();
     int ShowModal(QDialog& dialog);
     void SetLineActionsVisible(bool visible);
+    // Batch mode (UHauptCommandLine.cpp): the report of a save on standard output or as an error,
+    // and the second look at the directory before the erase.
+    bool ReportBatchSave(const BatchSaveReport& report, const QString& folder);
+    bool SaveArrivalsBeforeErase();
 
     std::unique_ptr<ReportTarget> m_memoTarget;
     std::unique_ptr<StatusTarget> m_panelTarget;
@@ -184,6 +190,7 @@ class THaupt : public QMainWindow {
     bool m_quitting = false;   // the application is shutting down
     bool m_shown = false;      // the window was shown once
     bool m_logFailed = false;  // the log file could not be written; said once until it works again
+    std::vector<std::shared_ptr<BatchSaver>> m_batchSavers; // one per /STP folder of this run
 };
 
 // Runs a command, showing an exception that ends it in the standard error box rather than

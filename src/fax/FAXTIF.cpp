@@ -4,11 +4,13 @@
 #include "fax/FaxDocument.h"
 #include "fax/FaxFileError.h"
 #include "fax/FaxResolution.h"
+#include "fax/OutputFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fstream>
+#include <sstream>
 #include <unistd.h>
 #include <vector>
 
@@ -349,20 +351,23 @@ void RemoveOldTiff(const std::string& tiffFile)
 }
 
 int FaxTiffWriter::SaveFaxAsTiff(std::span<const uint8_t> faxData, const std::string& tiffFile,
-                                 const std::string& codeFile)
+                                 const std::string& codeFile, Existing existing)
 {
-    RemoveOldTiff(tiffFile);
+    // A file that is only ever replaced must not outlive a fax with no page: it would pass for it.
+    if (existing == Existing::Replace)
+        RemoveOldTiff(tiffFile);
     LoadCodeFile(codeFile);
     const std::vector<PlannedPage> pages = PlanPages(m_table, faxData);
     if (pages.empty())
         return 0;
-    std::ofstream out(tiffFile, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw FileErrorFor(tiffFile, "erstellt", errno);
+    // Built in memory, then written whole: a full disk leaves no file with a broken page.
+    std::ostringstream out(std::ios::binary);
     WritePlanned(out, pages);
-    out.close();
-    if (!out)
-        throw FileErrorFor(tiffFile, "geschrieben", errno);
+    const std::string bytes = std::move(out).str();
+    const std::string problem =
+        WriteWholeFile(tiffFile, std::as_bytes(std::span<const char>(bytes.data(), bytes.size())), existing);
+    if (!problem.empty())
+        throw FaxFileError("Datei " + tiffFile + " kann nicht geschrieben werden (" + problem + ")");
     return static_cast<int>(pages.size());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fax/CodeTable.h"
+#include "fax/OutputFile.h"
 
 #include <cstdint>
 #include <ostream>
@@ -67,11 +68,13 @@ class FaxTiffWriter {
     // Returns the number of pages written; with none, nothing is written at all.
     int WriteFax(std::ostream& out, std::span<const uint8_t> faxData) const;
 
-    // Removes an earlier file `tiffFile`, then LoadCodeFile, then writes the file. With no page to
-    // write no file is left and 0 is returned, so an old file (another fax) never passes for
-    // this one. Throws FaxFileError when the old file stays or writing fails.
+    // LoadCodeFile, then writes the file whole or not at all. With Existing::Replace an earlier
+    // file `tiffFile` is removed first: with no page to write no file is left and 0 is returned, so
+    // an old file (another fax) never passes for this one. Otherwise an existing name is left alone
+    // (and with AcceptSame counts as written when it holds the same bytes). Throws FaxFileError when
+    // the old file stays or writing fails, naming the reason ("Datenträger voll", ...).
     int SaveFaxAsTiff(std::span<const uint8_t> faxData, const std::string& tiffFile,
-                      const std::string& codeFile);
+                      const std::string& codeFile, Existing existing = Existing::Replace);
 
   private:
     CodeTable m_table;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Wait.h" // Delay
+#include "fax/OutputFile.h"
 #include "modem/ComDrv32.h"
 #include "modem/ModemTypes.h"
 
@@ -108,14 +109,19 @@ class TZarvo : public QObject {
     static void SaveOptions(const QString& FileName, const tModemOptions& Options);
 
     // --- Voice conversion (ZarvoVoice.cpp) ---
-    quint8 ConvertVoice(const QByteArray& Message, const QString& WavFileName);
+    // The WAV file is written whole or not at all; `existing` says what an entry of its name gets
+    // (work files are replaced, saved messages never). On result 23 LastWriteProblem says why.
+    quint8 ConvertVoice(const QByteArray& Message, const QString& WavFileName,
+                        Existing existing = Existing::Replace);
+    QString LastWriteProblem;
 
     // --- Fax hand-off and TIFF export (ZarvoFax.cpp) ---
     void SetViewerOpener(FaxViewerOpener* opener) { m_viewerOpener = opener; }
     quint8 ShowFax(const QByteArray& Message);
     // Opens a new, empty fax viewer (nothing without an installed opener).
     void OpenFaxViewer();
-    quint8 SaveFax(const QByteArray& Message, const QString& TiffFileName);
+    quint8 SaveFax(const QByteArray& Message, const QString& TiffFileName,
+                   Existing existing = Existing::Replace);
     // The TIFF writer's code table file RFCG3.DAT.
     static QString CodeFilePath();
 

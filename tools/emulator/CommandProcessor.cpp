@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
+#include <stdexcept>
 
 namespace zarvo::emu {
 
@@ -160,7 +161,7 @@ class CommandProcessor::Line {
 CommandProcessor::CommandProcessor(const EmulatorOptions& options)
     : m_options(options), m_echo(options.echo), m_verbose(options.verbose), m_working(options.settings),
       m_stored(options.settings), m_clock(options.clockStart, options.clockUnset, options.clockRunning),
-      m_faults(options.faults)
+      m_faults(options.faults), m_arrivals(options.arrivals)
 {
     m_memory.fill(options.messages, options.startBlock, options.startOffset, m_clock.value());
 }
@@ -457,6 +458,14 @@ bool CommandProcessor::playback(Line& in, std::vector<Part>& out)
 
 void CommandProcessor::blockDelivered(int block)
 {
+    ++m_blocksSent;
+    markDownloaded(block);
+    arriveWhere(
+        [this](const Arrival& a) { return a.when == Arrival::When::AfterBlock && a.count <= m_blocksSent; });
+}
+
+void CommandProcessor::markDownloaded(int block)
+{
     if (m_watched == 0 || m_watched > m_memory.count())
         return;
     m_watchedDelivered.insert(block);
@@ -466,6 +475,48 @@ void CommandProcessor::blockDelivered(int block)
     }
     m_memory.setState(m_watched, 252);
     m_watched = 0;
+}
+
+void CommandProcessor::arriveDue(long elapsedMs)
+{
+    arriveWhere([elapsedMs](const Arrival& a) {
+        return a.when == Arrival::When::AfterSeconds && long(a.count) * 1000 <= elapsedMs;
+    });
+}
+
+long CommandProcessor::msToNextArrival(long elapsedMs) const
+{
+    long next = -1;
+    for (const Arrival& a : m_arrivals) {
+        if (a.when != Arrival::When::AfterSeconds)
+            continue;
+        long in = std::max(0L, long(a.count) * 1000 - elapsedMs);
+        next = next < 0 ? in : std::min(next, in);
+    }
+    return next;
+}
+
+void CommandProcessor::arriveWhere(const std::function<bool(const Arrival&)>& due)
+{
+    for (auto it = m_arrivals.begin(); it != m_arrivals.end();) {
+        if (!due(*it)) {
+            ++it;
+            continue;
+        }
+        arrive(it->message);
+        it = m_arrivals.erase(it);
+    }
+}
+
+bool CommandProcessor::arrive(const StoredMessage& message)
+{
+    try {
+        m_memory.add(message, m_clock.value());
+        return true;
+    }
+    catch (const std::runtime_error&) {
+        return false; // a full memory takes no more calls, as the real modem
+    }
 }
 
 } // namespace zarvo::emu

@@ -49,6 +49,19 @@ struct StoredMessage {
     int offset = 0;
 };
 
+// A message that comes in while the emulator serves, as a call the modem answers on its own: it is
+// added after the last message in memory, with the clock's reading as its reception time unless it
+// carries one.
+struct Arrival {
+    enum class When {
+        AfterSeconds, // `count` seconds after start()
+        AfterBlock,   // right after the `count`-th block answer (from 1) has gone out whole
+    };
+    When when = When::AfterSeconds;
+    int count = 0;
+    StoredMessage message;
+};
+
 // One directory entry as the emulated modem currently reports it.
 struct DirectoryEntry {
     int type = 0;
@@ -108,6 +121,7 @@ struct EmulatorOptions {
     int startBlock = 0;                   // where the first message without own placement goes
     int startOffset = 0;
     std::vector<StoredMessage> messages; // directory order
+    std::vector<Arrival> arrivals;       // messages that come in while serving
     Faults faults;
 };
 

@@ -78,6 +78,14 @@ void MessageMemory::fill(const std::vector<StoredMessage>& messages, int startBl
     *this = std::move(next);
 }
 
+void MessageMemory::add(const StoredMessage& message, ClockValue now)
+{
+    long end = 0;
+    for (const Extent& e : m_extents)
+        end = std::max(end, e.end);
+    fill({message}, int(end / kBlockSize), int(end % kBlockSize), now);
+}
+
 void MessageMemory::writeHeader(std::size_t index)
 {
     const DirectoryEntry& d = entry(index);
