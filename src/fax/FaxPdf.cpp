@@ -1,7 +1,7 @@
 #include "fax/FaxPdf.h"
 
+#include "fax/FaxFileError.h"
 #include "fax/PageDecoder.h"
-#include "fax/WholeFile.h"
 
 #include <vector>
 
@@ -25,11 +25,17 @@ FaxPdf MakeFaxPdf(std::span<const FaxBytes> pages, const PdfPaper& paper)
     return pdf;
 }
 
-int SaveFaxAsPdf(std::span<const FaxBytes> pages, const std::string& pdfFile, const PdfPaper& paper)
+int SaveFaxAsPdf(std::span<const FaxBytes> pages, const std::string& pdfFile, const PdfPaper& paper,
+                 Existing existing, bool* alreadyThere)
 {
     const FaxPdf pdf = MakeFaxPdf(pages, paper);
-    if (pdf.pages > 0)
-        WriteWholeFile(pdfFile, pdf.bytes);
+    if (pdf.pages == 0)
+        return 0;
+    const std::string problem =
+        WriteWholeFile(pdfFile, std::as_bytes(std::span<const char>(pdf.bytes.data(), pdf.bytes.size())),
+                       existing, alreadyThere);
+    if (!problem.empty())
+        throw FaxFileError("Datei " + pdfFile + " kann nicht geschrieben werden (" + problem + ")");
     return pdf.pages;
 }
 

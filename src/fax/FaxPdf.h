@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fax/FaxDocument.h"
+#include "fax/OutputFile.h"
 #include "fax/PdfWriter.h"
 
 #include <span>
@@ -16,8 +17,11 @@ struct FaxPdf {
 };
 FaxPdf MakeFaxPdf(std::span<const FaxBytes> pages, const PdfPaper& paper);
 
-// MakeFaxPdf written whole to `pdfFile` (WriteWholeFile). Returns the number of pages written;
-// with none, no file is written and an existing one is left alone. Throws FaxFileError.
-int SaveFaxAsPdf(std::span<const FaxBytes> pages, const std::string& pdfFile, const PdfPaper& paper);
+// MakeFaxPdf written whole to `pdfFile` (an OutputFile; `existing` says what an existing name
+// does, `alreadyThere` hears whether it held these very bytes). Returns the number of pages
+// written; with none, no file is written and an existing one is left alone. Throws FaxFileError
+// naming the reason ("Datenträger voll", ...) when the file cannot be written.
+int SaveFaxAsPdf(std::span<const FaxBytes> pages, const std::string& pdfFile, const PdfPaper& paper,
+                 Existing existing = Existing::Replace, bool* alreadyThere = nullptr);
 
 } // namespace zarvo

@@ -6,7 +6,6 @@
 #include "fax/FaxFileError.h"
 #include "fax/FaxPdf.h"
 #include "fax/G4Encoder.h"
-#include "fax/WholeFile.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -226,19 +225,36 @@ TEST(FaxPdfLayout, PlacementAndPaper)
             << (l.all ? l.all : "-") << " " << (l.paper ? l.paper : "-") << " " << (l.lang ? l.lang : "-");
 }
 
-TEST(FaxPdfFiles, WrittenWholeOrNotAtAll)
+TEST(FaxPdfFiles, WrittenWholeAndOnlyOverWhatMayBeReplaced)
 {
     TempDir dir;
+    const std::vector<FaxBytes> fax = {
+        ReadAll(std::filesystem::path(ZARVO_SOURCE_DATADIR) / "demo" / "fax3-1.g3")};
     const std::string target = dir.file("a.pdf").string();
-    std::ofstream(target) << "old";
-    WriteWholeFile(target, "new contents");
-    EXPECT_EQ(ReadAll(target),
-              (std::vector<uint8_t>{'n', 'e', 'w', ' ', 'c', 'o', 'n', 't', 'e', 'n', 't', 's'}));
+    const auto put = [](const std::string& name, const std::string& text) { std::ofstream(name) << text; };
+    const auto text = [](const std::string& name) {
+        const std::vector<uint8_t> bytes = ReadAll(name);
+        return std::string(bytes.begin(), bytes.end());
+    };
+    const std::string pdf = MakeFaxPdf(fax, PaperA4).bytes;
 
-    // A target that cannot be replaced (a folder) stays, and no temporary file is left behind.
+    // The viewer replaces; the batch never does, but finds its own earlier file good.
+    put(target, "old");
+    EXPECT_EQ(SaveFaxAsPdf(fax, target, PaperA4), 1);
+    EXPECT_EQ(text(target), pdf);
+    put(target, "old");
+    EXPECT_THROW(SaveFaxAsPdf(fax, target, PaperA4, Existing::Refuse), FaxFileError);
+    EXPECT_THROW(SaveFaxAsPdf(fax, target, PaperA4, Existing::AcceptSame), FaxFileError);
+    EXPECT_EQ(text(target), "old");
+    put(target, pdf);
+    bool alreadyThere = false;
+    EXPECT_EQ(SaveFaxAsPdf(fax, target, PaperA4, Existing::AcceptSame, &alreadyThere), 1);
+    EXPECT_TRUE(alreadyThere);
+
+    // A target that cannot be written stays as it was, and no temporary file is left behind.
     std::filesystem::create_directory(dir.file("folder.pdf"));
-    EXPECT_THROW(WriteWholeFile(dir.file("folder.pdf").string(), "x"), FaxFileError);
-    EXPECT_THROW(WriteWholeFile(dir.file("missing/b.pdf").string(), "x"), FaxFileError);
+    EXPECT_THROW(SaveFaxAsPdf(fax, dir.file("folder.pdf").string(), PaperA4), FaxFileError);
+    EXPECT_THROW(SaveFaxAsPdf(fax, dir.file("missing/b.pdf").string(), PaperA4), FaxFileError);
     size_t entries = 0;
     for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.file("")))
         ++entries;
@@ -246,7 +262,7 @@ TEST(FaxPdfFiles, WrittenWholeOrNotAtAll)
 
     // A fax without a page to show writes nothing and leaves an earlier file alone.
     EXPECT_EQ(SaveFaxAsPdf(std::vector<FaxBytes>{{}, {0x00}}, target, PaperA4), 0);
-    EXPECT_EQ(ReadAll(target).size(), 12u);
+    EXPECT_EQ(text(target), pdf);
 }
 
 } // namespace
