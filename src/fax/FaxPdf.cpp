@@ -12,11 +12,11 @@ FaxPdf MakeFaxPdf(std::span<const FaxBytes> pages, const PdfPaper& paper)
     CodeTable table;
     LoadCodeTable(table);
     const PageDecoder decoder(table);
-    std::vector<PageBitmap> pictures;
+    std::vector<PdfFaxImage> pictures;
     for (const FaxBytes& page : pages) {
-        PageBitmap picture = decoder.decode(page).bitmap;
+        const PageBitmap picture = decoder.decode(page).bitmap;
         if (picture.width > 0 && picture.height > 0)
-            pictures.push_back(std::move(picture));
+            pictures.push_back(PdfImageOf(picture));
     }
     FaxPdf pdf;
     pdf.pages = static_cast<int>(pictures.size());

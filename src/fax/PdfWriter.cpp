@@ -116,7 +116,12 @@ PdfPlacement PlaceFaxPage(int width, int lines, const PdfPaper& paper)
     return place;
 }
 
-std::string FaxPdfDocument(std::span<const PageBitmap> pages, const PdfPaper& paper)
+PdfFaxImage PdfImageOf(const PageBitmap& page)
+{
+    return {page.width, page.height, EncodeG4(page)};
+}
+
+std::string FaxPdfDocument(std::span<const PdfFaxImage> pages, const PdfPaper& paper)
 {
     // 1 catalog, 2 page tree, 3 info; then per page: page, contents, image.
     PdfBuilder pdf;
@@ -129,7 +134,7 @@ std::string FaxPdfDocument(std::span<const PageBitmap> pages, const PdfPaper& pa
     pdf.object(3, "<< /Producer (Zarvo) >>");
     const std::string mediaBox = "[0 0 " + Num(paper.width) + " " + Num(paper.height) + "]";
     for (int k = 0; k < count; ++k) {
-        const PageBitmap& page = pages[static_cast<size_t>(k)];
+        const PdfFaxImage& page = pages[static_cast<size_t>(k)];
         const int pageObject = 4 + 3 * k;
         const PdfPlacement at = PlaceFaxPage(page.width, page.height, paper);
         pdf.object(pageObject, "<< /Type /Page /Parent 2 0 R /MediaBox " + mediaBox +
@@ -140,8 +145,10 @@ std::string FaxPdfDocument(std::span<const PageBitmap> pages, const PdfPaper& pa
             contents = "q " + Num(at.width) + " 0 0 " + Num(at.height) + " " + Num(at.x) + " " + Num(at.y) +
                        " cm /Im0 Do Q";
         pdf.object(pageObject + 1, "<< /Length " + std::to_string(contents.size()) + " >>", contents, true);
-        const int w = std::max(page.width, 1), h = std::max(page.height, 1);
-        const std::vector<uint8_t> g4 = EncodeG4(page.width > 0 && page.height > 0 ? page : PageBitmap(w, h));
+        const bool empty = page.width <= 0 || page.height <= 0;
+        const int w = empty ? 1 : page.width, h = empty ? 1 : page.height;
+        const std::vector<uint8_t> blank = empty ? EncodeG4(PageBitmap(w, h)) : std::vector<uint8_t>();
+        const std::vector<uint8_t>& g4 = empty ? blank : page.g4;
         const std::string size = " /Width " + std::to_string(w) + " /Height " + std::to_string(h);
         pdf.object(pageObject + 2,
                    "<< /Type /XObject /Subtype /Image" + size +

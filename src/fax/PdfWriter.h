@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zarvo {
 
@@ -35,9 +36,16 @@ struct PdfPlacement {
 // height instead and centred across, so nothing of it is cut off.
 PdfPlacement PlaceFaxPage(int width, int lines, const PdfPaper& paper);
 
-// A PDF document of one page per picture, each picture placed by PlaceFaxPage and stored 1 bit
-// deep in CCITT Group 4 coding (lossless). Pictures without a pixel should be left out by the caller;
-// here they give an empty page.
-std::string FaxPdfDocument(std::span<const PageBitmap> pages, const PdfPaper& paper);
+// One page's picture as the PDF stores it: 1 bit deep, CCITT Group 4 coded (lossless). Only this
+// is kept per page, so a long fax never holds all its bitmaps at once.
+struct PdfFaxImage {
+    int width = 0, height = 0;
+    std::vector<uint8_t> g4;
+};
+PdfFaxImage PdfImageOf(const PageBitmap& page);
+
+// A PDF document of one page per picture, each placed by PlaceFaxPage. A picture without a pixel
+// gives an empty page; callers leave such pages out.
+std::string FaxPdfDocument(std::span<const PdfFaxImage> pages, const PdfPaper& paper);
 
 } // namespace zarvo
