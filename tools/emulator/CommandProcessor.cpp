@@ -38,13 +38,12 @@ bool hits(BlockFault& f, int block)
     return true;
 }
 
-void overlayOk(std::string& data, std::size_t offset)
+void overlayOk(std::string& data, std::size_t offset, const std::string& text)
 {
-    static const std::string kOk = "\rOK\r";
-    if (data.size() < kOk.size())
+    if (data.size() < text.size())
         return;
-    offset = std::min(offset, data.size() - kOk.size());
-    data.replace(offset, kOk.size(), kOk);
+    offset = std::min(offset, data.size() - text.size());
+    data.replace(offset, text.size(), text);
 }
 
 std::string replaceField(const std::string& line, int index, const std::string& text)
@@ -409,10 +408,11 @@ bool CommandProcessor::status(int index, std::vector<Part>& out)
 
 bool CommandProcessor::transferBlock(int block, std::vector<Part>& out, Reply& reply)
 {
+    // The text goes into the stored message, so this answer and every later one agree with it.
+    if (hits(m_faults.okInData, block))
+        m_memory.overwrite(block, m_faults.okInData.offset, m_faults.okInDataText);
     auto plain = m_memory.block(block);
     std::string data(plain.begin(), plain.end());
-    if (hits(m_faults.okInData, block))
-        overlayOk(data, m_faults.okInData.offset);
     bool complete = true;
     if (hits(m_faults.cutShort, block)) {
         data.resize(std::min(data.size(), m_faults.cutShort.offset));
@@ -434,7 +434,7 @@ std::string CommandProcessor::blockAsSent(int n) const
     std::string data(plain.begin(), plain.end());
     const BlockFault& f = m_faults.okInData;
     if (f.enabled && f.times != 0 && (f.block < 0 || f.block == n))
-        overlayOk(data, f.offset);
+        overlayOk(data, f.offset, m_faults.okInDataText);
     return data;
 }
 

@@ -54,7 +54,8 @@ class CommandProcessor {
     Faults& faults() { return m_faults; }
     const Faults& faults() const { return m_faults; }
 
-    // The block as the next "+MTP=" would send it, with the okInData fault laid over it.
+    // The block as the next "+MTP=" would send (and from then on store) it, with a pending
+    // okInData fault laid over it.
     std::string blockAsSent(int n) const;
 
   private:

@@ -348,7 +348,7 @@ Faults:
   --error-reply TEXT     answer ERROR to command lines containing TEXT
   --bad-field TEXT[:N[:VALUE]]  field N (default 1) of the value line becomes VALUE (default X7)
   --cut-block B:N        block B (or "any") ends after N data bytes, then OK
-  --ok-in-block B:N      block B carries CR "OK" CR at data offset N
+  --ok-in-block B:N      CR "OK" CR is written into block B at data offset N once it is read
   --dead-in-block B:N    the modem goes dead after N data bytes of block B
   --chunks SIZE:MS       write every reply in chunks of SIZE bytes, MS apart
 )";

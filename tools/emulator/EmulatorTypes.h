@@ -99,8 +99,11 @@ struct Faults {
     CommandFault badField; // the first value line of the answer gets a non-numeric field
     int badFieldIndex = 1; // which comma-separated field (from 1) is replaced
     std::string badFieldText = "X7";
-    BlockFault cutShort;       // the block data ends after `offset` bytes; the final "OK" follows
-    BlockFault okInData;       // CR "OK" CR replaces the four data bytes at `offset`
+    BlockFault cutShort; // the block data ends after `offset` bytes; the final "OK" follows
+    // okInDataText is written over the block's bytes at `offset` into the memory itself, so the
+    // message holds those bytes from then on and the modem sends what it stores.
+    BlockFault okInData;
+    std::string okInDataText = "\rOK\r";
     BlockFault lineDead;       // after `offset` bytes the modem goes dead: no output, input ignored
     std::size_t chunkSize = 0; // every reply is written in chunks of this many bytes (0: off) ...
     int chunkPauseMs = 0;      // ... with this pause before each further chunk

@@ -123,6 +123,14 @@ std::vector<int> MessageMemory::blocksOf(std::size_t index) const
     return blocks;
 }
 
+void MessageMemory::overwrite(int n, std::size_t offset, const std::string& bytes)
+{
+    if (n < 0 || n >= kBlocks || bytes.size() > std::size_t(kBlockSize))
+        return;
+    offset = std::min(offset, std::size_t(kBlockSize) - bytes.size());
+    std::copy(bytes.begin(), bytes.end(), m_bytes.begin() + long(n) * kBlockSize + long(offset));
+}
+
 std::span<const std::uint8_t> MessageMemory::block(int n) const
 {
     return std::span<const std::uint8_t>(m_bytes).subspan(std::size_t(n) * kBlockSize, kBlockSize);

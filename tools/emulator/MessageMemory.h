@@ -48,6 +48,8 @@ class MessageMemory {
     std::vector<int> blocksOf(std::size_t index) const;
 
     std::span<const std::uint8_t> block(int n) const;
+    // Overwrites bytes of block n from `offset`, moved back so they end within the block.
+    void overwrite(int n, std::size_t offset, const std::string& bytes);
     int usedPercent() const;
 
     // Value line of "+MSR=0": total, percent used, non-fax count, new non-fax, fax count, new fax,

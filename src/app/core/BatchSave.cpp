@@ -135,8 +135,12 @@ QString BatchSaver::SaveOne(int number, const QByteArray& data, QStringList& fil
             problem = writer.Write(m_zarvo, data, base + writer.Suffix, there);
         }
         catch (const std::exception& e) {
-            problem = QStringLiteral("%1 konnte nicht geschrieben werden: %2")
-                          .arg(base + writer.Suffix, QString::fromUtf8(e.what()));
+            // The file layer's texts name the file already ("Datei ... kann nicht ... werden (...)").
+            const QString what = QString::fromUtf8(e.what());
+            problem = what.contains(base + writer.Suffix)
+                          ? what
+                          : QStringLiteral("%1 konnte nicht geschrieben werden: %2")
+                                .arg(base + writer.Suffix, what);
         }
         if (!problem.isEmpty())
             return problem;

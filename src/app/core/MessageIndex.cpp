@@ -149,8 +149,13 @@ QString AppendToMessageIndex(const QString& folder, const std::vector<MessageInd
     // One write with O_APPEND: the rows go after whatever is there, in one piece.
     const QByteArray bytes = text.toUtf8();
     const ssize_t n = ::write(file.fd, bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    if (n != bytes.size())
-        return Problem(n < 0 ? errno : ENOSPC);
+    if (n != bytes.size()) {
+        const int error = n < 0 ? errno : ENOSPC;
+        // An index this run created and could not fill is not left behind empty or cut.
+        if (old.isEmpty())
+            ::unlink(path.constData());
+        return Problem(error);
+    }
     if (::fsync(file.fd) != 0)
         return Problem(errno);
     return {};
