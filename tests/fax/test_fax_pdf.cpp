@@ -129,25 +129,14 @@ class FaxPdfPeersTest : public ::testing::Test {
     CodeTable table;
 };
 
-TEST_F(FaxPdfPeersTest, PopplerSeesA4PagesOfLosslessG4Images)
+TEST_F(FaxPdfPeersTest, PopplerFindsA4PagesWhoseG4ImagesAreTheViewersPages)
 {
     const std::string info = Output("pdfinfo -f 1 -l 4 " + Quoted(pdf), dir);
-    EXPECT_NE(info.find("Pages:           4"), std::string::npos) << info;
-    EXPECT_EQ(std::regex_search(info, std::regex("rror|arning")), false) << info;
-    for (int page = 1; page <= 4; ++page)
-        EXPECT_NE(info.find("Page    " + std::to_string(page) + " size:  595.28 x 841.89 pts (A4)"),
-                  std::string::npos)
-            << info;
-    const std::string list = Output("pdfimages -list " + Quoted(pdf), dir);
-    const std::regex row("image +(\\d+) +(\\d+) +gray +1 +1 +ccitt");
-    int images = 0;
-    for (std::sregex_iterator it(list.begin(), list.end(), row), end; it != end; ++it)
-        ++images;
-    EXPECT_EQ(images, 4) << list;
-}
-
-TEST_F(FaxPdfPeersTest, EmbeddedImagesEqualTheViewersPages)
-{
+    EXPECT_FALSE(std::regex_search(info, std::regex("rror|arning"))) << info;
+    EXPECT_EQ(
+        Output("pdfinfo -f 1 -l 4 " + Quoted(pdf) + " | grep -c 'size:  595.28 x 841.89 pts (A4)'", dir),
+        "4\n");
+    EXPECT_EQ(Output("pdfimages -list " + Quoted(pdf) + " | grep -c ' gray    1   1  ccitt '", dir), "4\n");
     test::RunCommand("pdfimages " + Quoted(pdf) + " " + Quoted(dir.file("img")));
     for (size_t k = 0; k < pages.size(); ++k) {
         const PageBitmap ours = DecodePage(pages[k], table).bitmap;

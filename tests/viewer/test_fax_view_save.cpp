@@ -1,4 +1,4 @@
-// The fax viewer's save command: every file type the dialog offers, the PDF with all pages.
+// The fax viewer's save command as PDF: every page of the fax, under the name the filter gives.
 
 #include "EmulatorFixture.h" // TempProgramDir, readDemoFile
 #include "fax/FaxDocument.h"
@@ -6,7 +6,6 @@
 #include "viewer/ViewerDialogs.h"
 
 #include <QAction>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -21,7 +20,7 @@ class FaxViewSaveTest : public ::testing::Test {
     test::TempProgramDir home{1, QStringLiteral("/dev/null")};
 };
 
-TEST_F(FaxViewSaveTest, EachFilterWritesItsTypeAndPdfHoldsEveryPage)
+TEST_F(FaxViewSaveTest, PdfFilterWritesEveryPage)
 {
     TFaxView view;
     view.show();
@@ -29,25 +28,11 @@ TEST_F(FaxViewSaveTest, EachFilterWritesItsTypeAndPdfHoldsEveryPage)
                                          test::readDemoFile("fax3-3.g3")};
     view.DecodeFax(JoinFaxPages(pages));
     QTemporaryDir dir;
-    struct Case {
-        int filter;
-        QString written;
-        QByteArray start; // the first bytes of the file
-    } const cases[] = {
-        {1, "fax.UFR", QByteArray(reinterpret_cast<const char*>(view.Doc.FaxData.data()), 4)},
-        {3, "fax.BMP", "BM"},
-        {5, "fax.pdf", "%PDF-1.4"},
+    Dialogs().saveFile = [&](QWidget*, int& filter) {
+        filter = 5; // "PDF-Dokument (*.pdf)"
+        return dir.filePath(QStringLiteral("fax.txt"));
     };
-    for (const Case& c : cases) {
-        Dialogs().saveFile = [&](QWidget*, int& filter) {
-            filter = c.filter;
-            return dir.filePath(QStringLiteral("fax.txt"));
-        };
-        view.Save_file->trigger();
-        QFile f(dir.filePath(c.written));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << c.written.toStdString();
-        EXPECT_TRUE(f.readAll().startsWith(c.start)) << c.written.toStdString();
-    }
+    view.Save_file->trigger();
     QProcess info;
     info.start(QStringLiteral("pdfinfo"), {dir.filePath(QStringLiteral("fax.pdf"))});
     ASSERT_TRUE(info.waitForFinished(60000));
