@@ -2,6 +2,7 @@
 // and before the first check for new messages. A switch that asks for batch work sets
 // QuitAfterStart; the activation then closes the program instead of checking for messages.
 #include "app/UHaupt.h"
+#include "app/core/BatchPdf.h"
 #include "app/core/BatchSave.h"
 #include "app/core/CommandLine.h"
 #include "common/MessageSeam.h"
@@ -68,6 +69,8 @@ void THaupt::ProcessCommandLine()
             case CommandSwitch::Kind::Log:
                 LogToFile = true;
                 break;
+            case CommandSwitch::Kind::Pdf: // read by each /STP
+                break;
             }
         }
         if (!Delete)
@@ -128,6 +131,8 @@ bool THaupt::SaveAllMessagesInto(const QString& folder)
     if (!list.Error.isEmpty())
         Messages().error(kAppCaption, list.Error);
     auto saver = std::make_shared<BatchSaver>(*Zarvo1, folder);
+    if (HasSwitch(ParseCommandLine(Arguments.mid(1)), CommandSwitch::Kind::Pdf))
+        saver->AddFaxWriter(PdfFaxWriter());
     const BatchSaveReport report = saver->SaveNew(list);
     m_batchSavers.push_back(std::move(saver));
     return ReportBatchSave(report, folder);

@@ -39,6 +39,11 @@ TEST(CommandLine, PrefixTestsAnySwitchCharacterAnyCase)
     EXPECT_FALSE(IsBatchRun(ParseCommandLine({"/LOG", "/AUTORUN"})));
     EXPECT_TRUE(IsBatchRun(ParseCommandLine({"/LOG", "/DELETE"})));
     EXPECT_TRUE(IsBatchRun(ParseCommandLine({"/stp:/tmp"})));
+    // /PDF only adds a file to what /STP saves: alone it is no batch run.
+    EXPECT_EQ(Kinds({"/pdf", "-PDFA"}), (std::vector<Kind>{Kind::Pdf, Kind::Pdf}));
+    EXPECT_FALSE(IsBatchRun(ParseCommandLine({"/PDF"})));
+    EXPECT_TRUE(HasSwitch(ParseCommandLine({"/STP:/tmp", "/PDF"}), Kind::Pdf));
+    EXPECT_FALSE(HasSwitch(ParseCommandLine({"/STP:/tmp"}), Kind::Pdf));
 }
 
 TEST(CommandLine, SavePathKeepsItsCaseAndEndsInSlash)
@@ -54,9 +59,10 @@ TEST(CommandLine, SavePathKeepsItsCaseAndEndsInSlash)
 TEST(CommandLine, UsageTextNamesTheLogFile)
 {
     const QStringList lines = UsageLines("/home/a/.local/share/zarvo/ZARVO.LOG");
-    ASSERT_EQ(lines.size(), 5);
+    ASSERT_EQ(lines.size(), 6);
     EXPECT_EQ(lines[0], "Folgende Kommandozeilen Optionen sind möglich:");
     EXPECT_EQ(lines[4], "/LOG        Speichert ein Protokoll in /home/a/.local/share/zarvo/ZARVO.LOG");
+    EXPECT_EQ(lines[5], "/PDF        Speichert Faxe mit /STP zusätzlich als PDF (MESS<n>.PDF)");
 }
 
 // --- Dial-up on ppp links ---
