@@ -23,7 +23,18 @@ constexpr quint32 kFlagOutX = 256;
 constexpr quint32 kFlagInX = 512;
 constexpr quint32 kFlagRtsControlHandshake = 8192;
 
+OpenFaultHook& FaultHook()
+{
+    static OpenFaultHook hook;
+    return hook;
+}
+
 } // namespace
+
+void SetOpenFaultHook(OpenFaultHook hook)
+{
+    FaultHook() = std::move(hook);
+}
 
 QString ComPortDevicePath(int portNumber)
 {
@@ -67,6 +78,11 @@ bool TCommPortDriver::Connect()
     m_receiveBuffer.resize(m_inBufSize);
     m_portPath = DevicePath();
     m_port->setPortName(m_portPath);
+    if (const int fault = FaultHook() ? FaultHook()(m_portPath) : 0) {
+        m_openError = SerialErrorText(SerialErrorForErrno(fault), m_portPath, fault);
+        m_receiveBuffer.clear();
+        return false;
+    }
     if (!m_port->open(QIODevice::ReadWrite)) {
         m_openError = SerialErrorText(m_port->error(), m_portPath);
         m_receiveBuffer.clear();

@@ -1,7 +1,7 @@
 // Start-up of the main window on the emulated modem: settings, connection, the forced port choice,
 // and activations.
-#include "test_haupt_fixture.h"
 #include "BuildPaths.h"
+#include "test_haupt_fixture.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -72,7 +72,7 @@ TEST(HauptStartup, WithoutPortTheOptionsDialogOpensOnModemUntilOneIsChosen)
             dialog.BitBtn2Click(); // Abbrechen
             return 0;
         }
-        dialog.findChild<QComboBox*>("CBComPort")->setCurrentIndex(0);
+        dialog.ChoosePort(modem.portPathQ());
         dialog.OkBtnClick();
         return 1;
     };

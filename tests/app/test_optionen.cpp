@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -126,11 +127,14 @@ TEST_F(OptionenTest, OkWithTheSamePortWritesOnlyWhatDiffersAndSavesTheFile)
 TEST_F(OptionenTest, OkWithANewPortWithoutModemKeepsTheOldPortButSavesTheNewOne)
 {
     Show([&] {
-        Child<QComboBox>("CBComPort")->setCurrentIndex(4);
+        dialog->ChoosePort(QStringLiteral("/nonexistent/zarvo-tty"));
         Child<QPushButton>("OkBtn")->click();
     });
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Am Com5 befindet sich kein USR Modem"));
+    EXPECT_TRUE(
+        boxes.shown[0].text.startsWith(QStringLiteral("Am Com5 befindet sich kein USR Modem\r\r"
+                                                      "Gerät /nonexistent/zarvo-tty nicht gefunden.")))
+        << boxes.shown[0].text.toStdString();
     EXPECT_EQ(boxes.shown[0].caption, QStringLiteral("ZARVO"));
     EXPECT_EQ(opts.ComPort, 1) << "the running program keeps the old port";
     EXPECT_EQ(FileValue("Modem", "ComPort"), QStringLiteral("5")) << "the file gets the new one";
@@ -185,19 +189,20 @@ TEST_F(OptionenTest, FillingAndCollectingKeepEveryField)
     EXPECT_EQ(back.ModemOptions.RingSetup, 1) << "clamped by the spin edit";
 }
 
-TEST_F(OptionenTest, PortDropDownShowsTheMappedDevice)
+TEST_F(OptionenTest, PortDropDownShowsTheMappedDevices)
 {
+    dialog->OptsToDialog(opts);
     auto* box = Child<QComboBox>("CBComPort");
-    ASSERT_EQ(box->count(), 9);
-    EXPECT_TRUE(box->itemText(0).contains(modem.portPathQ())) << box->itemText(0).toStdString();
-    EXPECT_TRUE(box->itemText(4).contains(QStringLiteral("/nonexistent/zarvo-tty")));
-    EXPECT_TRUE(box->itemText(8).startsWith(QStringLiteral("COM9")));
+    EXPECT_EQ(box->currentText(), "COM1: " + modem.portPathQ());
+    EXPECT_EQ(box->findText(QStringLiteral("COM5: /nonexistent/zarvo-tty (nicht vorhanden)")),
+              box->count() - 1);
+    EXPECT_EQ(Child<QLabel>("LComPortKey")->toolTip(), "COM1 = " + modem.portPathQ());
 }
 
 TEST_F(OptionenTest, ComTestReportsAndShowsTheModemsOptions)
 {
     dialog->OptsToDialog(TOpts{});
-    Child<QComboBox>("CBComPort")->setCurrentIndex(0);
+    dialog->ChoosePort(modem.portPathQ());
     Child<QPushButton>("ComTest")->click();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, QStringLiteral("ComPort und Modem ist okay!"));
@@ -206,9 +211,10 @@ TEST_F(OptionenTest, ComTestReportsAndShowsTheModemsOptions)
     EXPECT_TRUE(Child<QCheckBox>("CBVoice_recv")->isChecked());
     EXPECT_EQ(Child<QLineEdit>("EdDR_Password")->text(), QStringLiteral("1234"));
 
-    Child<QComboBox>("CBComPort")->setCurrentIndex(4);
+    dialog->ChoosePort(QStringLiteral("/nonexistent/zarvo-tty"));
     Child<QPushButton>("ComTest")->click();
-    EXPECT_EQ(boxes.shown.back().text, QStringLiteral("Kein gültiger ComPort !"));
+    EXPECT_TRUE(boxes.shown.back().text.startsWith(
+        QStringLiteral("Kein gültiger ComPort !\r\rGerät /nonexistent/zarvo-tty nicht gefunden.")));
     EXPECT_EQ(opts, MatchingOpts(QStringLiteral("Alt"))) << "the test changes no settings";
 }
 
