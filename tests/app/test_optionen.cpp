@@ -6,6 +6,7 @@
 #include "app/UOptionen.h"
 #include "app/core/OptionSequences.h"
 #include "common/IniProfile.h"
+#include "modem/ComDrv32.h"
 #include "modem/Zarvo.h"
 
 #include <QCheckBox>
@@ -20,7 +21,10 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
 
 namespace zarvo::test {
 namespace {
@@ -216,6 +220,46 @@ TEST_F(OptionenTest, ComTestReportsAndShowsTheModemsOptions)
     EXPECT_TRUE(boxes.shown.back().text.startsWith(
         QStringLiteral("Kein gültiger ComPort !\r\rGerät /nonexistent/zarvo-tty nicht gefunden.")));
     EXPECT_EQ(opts, MatchingOpts(QStringLiteral("Alt"))) << "the test changes no settings";
+}
+
+// A typed device the file does not know yet gets a free COMn in [Ports] before it is tested; a
+// port the system refuses says why in the port test's message.
+TEST_F(OptionenTest, TypedPathIsKeptUnderAFreeComKeyAndARefusalSaysWhy)
+{
+    int master = -1, slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    ::close(slave);
+    const QString silent = QString::fromLocal8Bit(name);
+
+    Show([&] {
+        dialog->ChoosePort("  " + silent + " "); // typed, blanks and all
+        Child<QPushButton>("OkBtn")->click();
+    });
+    const QString port = FileValue("Modem", "ComPort");
+    EXPECT_NE(port, "1") << "the port in use keeps its key";
+    EXPECT_NE(port, "5") << "a key the user set by hand is taken last";
+    EXPECT_EQ(FileValue("Ports", ("COM" + port).toLatin1().constData()), silent);
+    EXPECT_EQ(FileValue("Ports", "COM1"), modem.portPathQ());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Am Com" + port + " befindet sich kein USR Modem") << "tested: nobody answers";
+    EXPECT_EQ(opts.ComPort, 1);
+
+    // The same device chosen again keeps its key; the system refuses it this time.
+    Show([&] {
+        dialog->ChoosePort(silent);
+        EXPECT_TRUE(Child<QComboBox>("CBComPort")->currentText().startsWith("COM" + port + ": " + silent));
+        SetOpenFaultHook([](const QString&) { return EACCES; });
+        Child<QPushButton>("ComTest")->click();
+        SetOpenFaultHook(nullptr);
+        Child<QPushButton>("BitBtn2")->click();
+    });
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_TRUE(boxes.shown[1].text.startsWith("Kein Modem an ComPort !\r\rKeine Berechtigung für " + silent))
+        << boxes.shown[1].text.toStdString();
+    EXPECT_TRUE(boxes.shown[1].text.contains("usermod") || boxes.shown[1].text.contains("anmelden"));
+    EXPECT_EQ(FileValue("Modem", "ComPort"), port);
+    ::close(master);
 }
 
 TEST(PortTestTextTest, GivesTheFourMessagesAndNoneOtherwise)
