@@ -127,6 +127,7 @@ SerialProblem DiagnoseSerialError(QSerialPort::SerialPortError error, const QStr
         const group* g = exists ? ::getgrgid(st.st_gid) : nullptr;
         p.group = g ? QString::fromLocal8Bit(g->gr_name) : QStringLiteral("dialout");
         p.groupPending = g && GroupNotYetInSession(st.st_gid);
+        p.groupMayUse = !exists || (st.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
     }
     else if (p.failure == SerialFailure::InUse) {
         const LockHolder holder = FindLockHolder(device, SerialLockDirs());
@@ -150,6 +151,12 @@ QString SerialProblemText(const SerialProblem& p)
                               "wählen.")
             .arg(d);
     case SerialFailure::NoPermission:
+        // Joining a group that may not use the device would not help.
+        if (!p.groupMayUse)
+            return QStringLiteral("Keine Berechtigung für %1: Das Gerät ist für keine Gruppe freigegeben. "
+                                  "Abhilfe: eine udev-Regel mit GROUP=\"dialout\", MODE=\"0660\" (siehe "
+                                  "README), dann sudo usermod -aG dialout $USER und neu anmelden.")
+                .arg(d);
         if (p.groupPending)
             return QStringLiteral("Keine Berechtigung für %1: Der Benutzer gehört inzwischen zur Gruppe %2, "
                                   "diese Anmeldung weiß es aber noch nicht. Bitte ab- und wieder anmelden.")

@@ -22,6 +22,7 @@ struct SerialProblem {
     QString device;
     QString group;             // NoPermission: the group owning the device (dialout when unknown)
     bool groupPending = false; // NoPermission: the user was put into it, this login does not know yet
+    bool groupMayUse = true;   // NoPermission: the group may read and write the device
     QString holder;            // InUse: the program holding the device, where its lock file says
     qint64 holderPid = 0;
 };

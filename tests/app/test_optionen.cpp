@@ -242,7 +242,8 @@ TEST_F(OptionenTest, TypedPathIsKeptUnderAFreeComKeyAndARefusalSaysWhy)
     EXPECT_EQ(FileValue("Ports", ("COM" + port).toLatin1().constData()), silent);
     EXPECT_EQ(FileValue("Ports", "COM1"), modem.portPathQ());
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Am Com" + port + " befindet sich kein USR Modem") << "tested: nobody answers";
+    EXPECT_EQ(boxes.shown[0].text, "Am Com" + port + " befindet sich kein USR Modem")
+        << "tested: nobody answers";
     EXPECT_EQ(opts.ComPort, 1);
 
     // The same device chosen again keeps its key; the system refuses it this time.

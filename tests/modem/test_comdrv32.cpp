@@ -246,6 +246,8 @@ TEST_F(PtyPort, VanishedDeviceClosesThePortAndSaysWhy)
 // to do. The hook stands for what root cannot meet (a missing right, another user's program).
 TEST_F(PtyPort, RefusedOpenSaysWhyAndWhatToDo)
 {
+    // As a serial port is: read and write for its group (a pty's group may only write).
+    ASSERT_EQ(::chmod(QFile::encodeName(slavePath).constData(), 0660), 0);
     const QString group = QFileInfo(slavePath).group();
     const QString fifo = home.filePath("fifo");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);

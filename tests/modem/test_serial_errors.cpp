@@ -65,6 +65,9 @@ TEST(SerialErrors, TextsNameTheCauseAndTheRemedy)
     noRight.group = QStringLiteral("dialout");
     SerialProblem pending = noRight;
     pending.groupPending = true;
+    SerialProblem closed = noRight;
+    closed.group = QStringLiteral("root");
+    closed.groupMayUse = false;
     SerialProblem held = problem(SerialFailure::InUse);
     held.holder = QStringLiteral("minicom");
     held.holderPid = 4711;
@@ -80,6 +83,7 @@ TEST(SerialErrors, TextsNameTheCauseAndTheRemedy)
          {"Keine Berechtigung für /dev/ttyUSB0", "Gruppe dialout", "sudo usermod -aG dialout $USER",
           "ab- und wieder anmelden"}},
         {pending, {"Gruppe dialout", "ab- und wieder anmelden"}, {"usermod"}},
+        {closed, {"für keine Gruppe freigegeben", "GROUP=\"dialout\"", "usermod -aG dialout"}, {"root"}},
         {held, {"/dev/ttyUSB0 wird von einem anderen Programm benutzt: minicom (Prozess 4711)"}},
         {manager, {"ModemManager (Prozess 4711)", "ID_MM_DEVICE_IGNORE", "README"}},
         {problem(SerialFailure::InUse), {"anderen Programm benutzt", "Terminalprogramm"}},
