@@ -1,5 +1,5 @@
-#include "BuildPaths.h"
 #include "Recording.h"
+#include "BuildPaths.h"
 
 #include "modem/VoiceStream.h"
 #include "modem/Wav49.h"

@@ -1,5 +1,5 @@
-#include "BuildPaths.h"
 #include "Recording.h"
+#include "BuildPaths.h"
 
 #include "fax/FaxFileError.h"
 #include "modem/FaxViewerOpener.h"
