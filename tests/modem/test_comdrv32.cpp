@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -182,6 +183,37 @@ TEST_F(PtyPort, SecondOpenOfAHeldPortFails)
     a.Disconnect();
     EXPECT_TRUE(b.Connect());
     EXPECT_TRUE(b.OpenError().isEmpty());
+}
+
+// A terminal program locks the device under its own name; opening it through a link must respect
+// that lock, which Qt alone would not see.
+TEST_F(PtyPort, LockOfTheDeviceBehindALinkKeepsThePortClosed)
+{
+    QProcess holder;
+    holder.start("sleep", {"60"});
+    ASSERT_TRUE(holder.waitForStarted());
+    const QString lock = "/var/lock/LCK.." + slavePath.mid(5).replace('/', '_');
+    QFile f(lock);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) << lock.toStdString();
+    f.write(QByteArray::number(holder.processId()).rightJustified(10) + "\n");
+    f.close();
+    const QString link = home.filePath("modem");
+    ASSERT_TRUE(QFile::link(slavePath, link));
+    QFile ini(home.filePath("ZARVO2.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write("[Ports]\nCOM3=" + link.toUtf8() + "\n");
+    ini.close();
+
+    TCommPortDriver d;
+    d.SetComPort(pnCOM3);
+    EXPECT_FALSE(d.Connect());
+    EXPECT_EQ(d.OpenError(), link + " wird von einem anderen Programm benutzt: sleep (Prozess " +
+                                 QString::number(holder.processId()) +
+                                 "). Beenden Sie es und versuchen Sie es erneut.");
+    QFile::remove(lock);
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_TRUE(d.Connect()) << "the holder is gone";
 }
 
 TEST_F(PtyPort, LineSettingChangeWhileOpenPurgesBothQueues)
