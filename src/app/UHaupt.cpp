@@ -303,8 +303,13 @@ void THaupt::FormActivate()
 void THaupt::FirstActivation()
 {
     LoadSettings(Opts, ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
-    if (Opts.ComPort != 0)
+    if (Opts.ComPort != 0) {
         Guarded([this] { ReturnToSelfMode(); });
+        // Also for whoever started the program from a terminal, cron or a timer: why the port is
+        // unusable, before anything that fails because of it.
+        if (!Zarvo1->PortProblem.isEmpty())
+            StderrMessages().error(kAppCaption, Zarvo1->PortProblem);
+    }
     while (Opts.ComPort == 0 && Optionen && !m_quitting) {
         Optionen->SetActivePage(TOptionen::Page::TSModem);
         Optionen->OptsToDialog(Opts);

@@ -127,9 +127,11 @@ void BuildModem(QTabWidget* tabs, OptionenPages& ui)
     ui.CBComPort =
         Named(new QComboBox, "CBComPort", QStringLiteral("Stellen Sie hier den Com Anschluß des Modems ein"));
     portLabel->setBuddy(ui.CBComPort);
-    FillComPortItems(ui.CBComPort);
+    ui.LComPortKey = Named(new QLabel, "LComPortKey");
+    ui.LComPortKey->setContentsMargins(4, 0, 0, 0);
     p->addWidget(portLabel);
     p->addWidget(ui.CBComPort);
+    p->addWidget(ui.LComPortKey);
     ui.ComTest = Named(new QPushButton(QStringLiteral("ComTest")), "ComTest");
     p->addWidget(ui.ComTest);
     ui.CBForcePort = Check("CBForcePort", QStringLiteral("Comport erzwingen"),
@@ -196,15 +198,6 @@ void BuildModem(QTabWidget* tabs, OptionenPages& ui)
 }
 
 } // namespace
-
-void FillComPortItems(QComboBox* box)
-{
-    const int selected = box->currentIndex();
-    box->clear();
-    for (int n = 1; n <= 9; ++n)
-        box->addItem(QStringLiteral("COM%1  (%2)").arg(n).arg(ComPortDevicePath(n)));
-    box->setCurrentIndex(selected);
-}
 
 void BuildOptionenPages(QTabWidget* tabs, OptionenPages& ui)
 {

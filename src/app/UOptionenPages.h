@@ -33,7 +33,8 @@ struct OptionenPages {
     QSpinBox* SEAutonachr = nullptr;    // its interval in minutes
     // "Modem"
     QWidget* TSModem = nullptr;
-    QComboBox* CBComPort = nullptr;
+    QComboBox* CBComPort = nullptr; // filled and read through PortChooser
+    QLabel* LComPortKey = nullptr;  // under it: the [Ports] key the choice is kept as
     QPushButton* ComTest = nullptr;
     QCheckBox* CBForcePort = nullptr;
     QCheckBox* CBLine = nullptr;
@@ -48,9 +49,5 @@ struct OptionenPages {
 
 // Builds the three pages into `tabs`, in the order Programm, Hintergrund, Modem.
 void BuildOptionenPages(QTabWidget* tabs, OptionenPages& ui);
-
-// Fills the port drop-down with "COM1" .. "COM9", each with its device path beside it, keeping the
-// selected index.
-void FillComPortItems(QComboBox* box);
 
 } // namespace zarvo

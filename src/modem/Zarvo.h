@@ -47,6 +47,10 @@ class TZarvo : public QObject {
     QByteArray CachedData;
     TCommPortDriver* MainPort = nullptr;
     TCommPortDriver* ProbePort = nullptr;
+    // Why the port could not be used, with the remedy (German): set when TestPort finds no device
+    // or an exchange cannot open its port; cleared by TestPort and ForcePort and by the next
+    // exchange that opens its port.
+    QString PortProblem;
 
     // --- Command exchange and log (ZarvoExchange.cpp) ---
     void SendCommand(const QString& Cmd, bool WaitReply, bool WaitSecondLine);
@@ -128,6 +132,8 @@ class TZarvo : public QObject {
   private:
     // The checks every memory operation starts with: 4 without a modem, 5 while busy, else 0.
     quint8 Refusal() const { return !ModemFound ? 4 : Busy ? 5 : 0; }
+    // TestPort's talk with the modem on the opened test port: its result 0, 2 or 3.
+    quint8 Probe(quint8 Port);
     void RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitReply, bool WaitSecondLine,
                      bool probe, int replyLimitMs);
     void AddLog(const QString& line);

@@ -101,7 +101,10 @@ void TZarvo::TestCommand(const QString& Cmd, bool WaitReply, bool WaitSecondLine
 void TZarvo::RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitReply, bool WaitSecondLine,
                          bool probe, int replyLimitMs)
 {
-    port->Connect();
+    if (port->Connect())
+        PortProblem.clear();
+    else
+        PortProblem = port->OpenError();
     Busy = true;
     LastLine.clear();
     PrevLine.clear();
@@ -121,8 +124,7 @@ void TZarvo::RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitRep
             if (!port->DeviceError().isEmpty())
                 ShowStatus(QStringLiteral("Verbindung zum Modem unterbrochen: ") + port->DeviceError());
             else if (!port->Connected())
-                ShowStatus(QStringLiteral("Port ") + port->DevicePath() +
-                           QStringLiteral(" kann nicht geöffnet werden: ") + port->OpenError());
+                ShowStatus(port->OpenError());
             else
                 ShowStatus(QStringLiteral("Keine Antwort auf ") + Cmd);
         }
