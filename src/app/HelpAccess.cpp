@@ -80,7 +80,8 @@ void ShowHelpTopic(QWidget* window, const QString& topic)
         Messages().information(kAppCaption,
                                QStringLiteral("Die Hilfe kann nicht angezeigt werden, weil kein "
                                               "Browser gefunden wurde. Die Hilfeseite liegt hier:\r") +
-                                   url.toLocalFile());
+                                   url.toLocalFile() +
+                                   (url.hasFragment() ? u'#' + url.fragment() : QString()));
 }
 
 void SetHelpUrlOpener(HelpUrlOpener opener)

@@ -9,6 +9,7 @@
 #include "app/UHauptImages.h"
 #include "app/UOptionen.h"
 #include "app/UWave.h"
+#include "app/core/OptionSequences.h"
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
 #include "common/Targets.h"
@@ -20,6 +21,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -97,8 +99,7 @@ THaupt::THaupt(QWidget* parent) : QMainWindow(parent)
     FormCreate();
 
     resize(449, 374);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen();
 
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &THaupt::FocusWindowChanged);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_quitting = true; });
@@ -139,6 +140,20 @@ void THaupt::BuildLayout()
     const MessageRow& headers = MessageListHeaders();
     SG->setHorizontalHeaderLabels(QStringList(headers.begin(), headers.end()));
     connect(SG, &QTableWidget::cellDoubleClicked, this, [this] { Guarded([this] { SGDblClick(); }); });
+    // Enter opens the message as a double click does: the keyboard's way besides Ctrl+A.
+    auto* open = new QAction(SG);
+    open->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    open->setShortcutContext(Qt::WidgetShortcut);
+    SG->addAction(open);
+    connect(open, &QAction::triggered, this, [this] { Guarded([this] { SGDblClick(); }); });
+    // The current row is always the selected one: a focus change alone gives the grid a current cell
+    // without a highlight, and the commands would act on a row the user cannot see.
+    connect(SG->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid() && !SG->selectionModel()->isRowSelected(current.row(), {}))
+                    SG->selectRow(current.row());
+                UpdateBusyDisplay();
+            });
 
     PBSpeicheraus = new QProgressBar(central);
     PBSpeicheraus->setObjectName(QStringLiteral("PBSpeicheraus"));
@@ -221,7 +236,7 @@ void THaupt::SetWindows(TOptionen* optionen, TWave* wave, TAboutBox* aboutBox)
     if (Optionen)
         Optionen->LineActionsVisible = [this](bool visible) { SetLineActionsVisible(visible); };
     if (Wave)
-        Wave->SetGlyphs(ImageList1(9), ImageList1(5));
+        Wave->SetGlyphs(ImageList1(9), ImageList1(5), ImageList1(8));
 }
 
 void THaupt::SetLineActionsVisible(bool visible)
@@ -256,6 +271,12 @@ void THaupt::showEvent(QShowEvent* event)
     // window the focus; the focus that may follow it is then no new activation.
     m_activation.FocusChanged(windowHandle(), windowHandle());
     QTimer::singleShot(0, this, [this] { Guarded([this] { FormActivate(); }); });
+}
+
+void THaupt::CentreOnScreen()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void THaupt::FormActivate()
@@ -298,12 +319,16 @@ void THaupt::FirstActivation()
 
 void THaupt::ReturnToSelfMode()
 {
+    quint8 test = 0;
     if (Opts.ForcePort)
         Zarvo1->ForcePort(Opts.ComPort);
     else
-        Zarvo1->TestPort(Opts.ComPort);
+        test = Zarvo1->TestPort(Opts.ComPort);
     if (Optionen)
         Optionen->ApplyOpts(Opts);
+    // Nothing was written without a modem: the port test's failure is what the user must see.
+    if (test != 0)
+        StatusPanel0->setText(PortFailureText(Opts.ComPort, test));
 }
 
 void THaupt::resizeEvent(QResizeEvent* event)

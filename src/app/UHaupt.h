@@ -171,6 +171,7 @@ class THaupt : public QMainWindow {
     void CheckNewMessagesOnce();
     int ShowModal(QDialog& dialog);
     void SetLineActionsVisible(bool visible);
+    void CentreOnScreen();
 
     std::unique_ptr<ReportTarget> m_memoTarget;
     std::unique_ptr<StatusTarget> m_panelTarget;
@@ -183,6 +184,7 @@ class THaupt : public QMainWindow {
     bool m_closed = false;     // closing was accepted
     bool m_quitting = false;   // the application is shutting down
     bool m_shown = false;      // the window was shown once
+    bool m_keepCentred = true; // until the first list after the first showing, width changes re-centre
     bool m_logFailed = false;  // the log file could not be written; said once until it works again
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/OptionSequences.h"
 #include "app/core/Settings.h"
 
 #include <QDialog>
@@ -36,8 +37,9 @@ class TOptionen : public QDialog {
     void DialogToOpts(TOpts& Opts) const;
 
     // Makes Opts current: connects to its port when it differs from the current one (forced or
-    // tested), writes the self-mode options, then takes Opts over. False when the new port has no
-    // modem (the message is shown and the current settings stay). The line-cable actions follow
+    // tested), writes the self-mode options, then takes Opts over (ApplyOptions). False when the new
+    // port has no modem (the message is shown and the current settings stay) or the modem did not
+    // take the options (the status bar says so). The line-cable actions follow
     // Opts.LineKabel in both cases (LineActionsVisible).
     bool ApplyOpts(const TOpts& Opts);
 
@@ -63,12 +65,16 @@ class TOptionen : public QDialog {
 
   private:
     void BuildButtons();
+    ApplyResult Apply(const TOpts& Opts, const tModemOptions* shown);
 
     TZarvo& m_zarvo;
     TOpts& m_opts;
     QTabWidget* m_pages = nullptr;
     std::unique_ptr<OptionenPages> m_ui;
     bool m_inPasswordCheck = false;
+    // The self-mode options the controls were last filled with, and whether they were known.
+    tModemOptions m_shown;
+    bool m_shownHeld = true;
 };
 
 } // namespace zarvo

@@ -36,6 +36,7 @@ TOpts Defaults()
     TOpts o;
     o.LineKabel = o.DFUE = o.TOnline2 = o.Faxmon = o.Autonachr = o.UnAbEn = true;
     o.AutonTi = 10;
+    o.ModemOptionsHeld = false; // no [ModemOpt]: the modem's own options count
     return o;
 }
 

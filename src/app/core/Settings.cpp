@@ -27,6 +27,7 @@ void LoadSettings(TOpts& Opts, const QString& FileName)
     Opts.FaxView = ini.readInteger(kProg, QStringLiteral("FaxView"), 0);
     Opts.ExtFax = ini.readString(kProg, QStringLiteral("ExtFax"), QString());
     Opts.UnAbEn = ini.readBool(kAuto, QStringLiteral("UnAbEn"), true);
+    Opts.ModemOptionsHeld = ini.hasSection(QStringLiteral("ModemOpt"));
 }
 
 void SaveSettings(const TOpts& Opts, const QString& FileName)

@@ -21,6 +21,9 @@ struct TOpts {
     qint32 FaxView = 0;     // 0 own viewer, 1 "kodakimg.exe", 2 ExtFax
     QString ExtFax;
     bool UnAbEn = false;
+    // False while the settings file holds no [ModemOpt] section: ModemOptions are then only
+    // defaults, and the modem's own options are the truth until they have been read.
+    bool ModemOptionsHeld = true;
 
     bool operator==(const TOpts&) const = default;
 };
