@@ -22,6 +22,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -58,6 +59,26 @@ class PanelStatus : public StatusTarget {
 
   private:
     QLabel* m_panel;
+};
+
+// Runs `enter` for Return and Enter pressed in the watched widget, which does not see them then.
+class EnterKeyFilter : public QObject {
+  public:
+    EnterKeyFilter(std::function<void()> enter, QObject* parent) : QObject(parent), m_enter(std::move(enter)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                m_enter();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    std::function<void()> m_enter;
 };
 
 // Sets a flag for the lifetime of a scope, also when an exception leaves it.
@@ -141,11 +162,7 @@ void THaupt::BuildLayout()
     SG->setHorizontalHeaderLabels(QStringList(headers.begin(), headers.end()));
     connect(SG, &QTableWidget::cellDoubleClicked, this, [this] { Guarded([this] { SGDblClick(); }); });
     // Enter opens the message as a double click does: the keyboard's way besides Ctrl+A.
-    auto* open = new QAction(SG);
-    open->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
-    open->setShortcutContext(Qt::WidgetShortcut);
-    SG->addAction(open);
-    connect(open, &QAction::triggered, this, [this] { Guarded([this] { SGDblClick(); }); });
+    SG->installEventFilter(new EnterKeyFilter([this] { Guarded([this] { SGDblClick(); }); }, SG));
     // The current row is always the selected one: a focus change alone gives the grid a current cell
     // without a highlight, and the commands would act on a row the user cannot see.
     connect(SG->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

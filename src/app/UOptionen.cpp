@@ -184,8 +184,11 @@ void TOptionen::OptsToDialog(const TOpts& Opts)
     ui.SERing_Setup->setValue(m.RingSetup); // clamped into 1..6
     ui.CBDialup_retr->setChecked(m.DialupRetr);
     ui.EdDR_Password->setText(m.DRPassword);
-    m_shown = m;
+    // What the controls show after their clamps and checks is what a change is measured against.
     m_shownHeld = Opts.ModemOptionsHeld;
+    TOpts shown;
+    DialogToOpts(shown);
+    m_shown = shown.ModemOptions;
 }
 
 void TOptionen::DialogToOpts(TOpts& Opts) const

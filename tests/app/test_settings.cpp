@@ -103,6 +103,21 @@ TEST_F(SettingsFile, SavedInOrderAndReadBackTheSame)
     EXPECT_EQ(o, Unusual());
 }
 
+// A line break in a value would become a line of its own that the file keeps: never written.
+TEST_F(SettingsFile, LineBreaksInValuesAreNeverWritten)
+{
+    TOpts o = Unusual();
+    o.ExtFax = QStringLiteral("view\r\n[Evil]\nComPort=3");
+    o.ModemOptions.FaxId = QStringLiteral("a\nb");
+    SaveSettings(o, name);
+    EXPECT_TRUE(contents().contains("ExtFax=view[Evil]ComPort=3\n"));
+    EXPECT_EQ(contents().count('\n'), 23) << "one line per key and section";
+    TOpts back;
+    LoadSettings(back, name);
+    EXPECT_EQ(back.ModemOptions.FaxId, QStringLiteral("ab"));
+    EXPECT_EQ(back.ComPort, 9);
+}
+
 TEST_F(SettingsFile, UnwritableFileRaisesTheWriteError)
 {
     const QString path = dir.filePath(QStringLiteral("missing/ZARVO2.ini"));
