@@ -100,7 +100,6 @@ TOptionen::TOptionen(TZarvo& zarvo, TOpts& opts, QWidget* parent)
     connect(m_ui->EdDR_Password, &QLineEdit::textChanged, this, [this] { EdDR_PasswordChange(); });
     DropLineBreaks(m_ui->EExtFax);
     m_ui->EdFax_ID->setMaxLength(kModemTextMax);
-    m_ui->EdDR_Password->setMaxLength(kModemTextMax);
     // The fax ID travels in double quotes: keep only what that command can carry.
     connect(m_ui->EdFax_ID, &QLineEdit::textChanged, this, [this](const QString& text) {
         const QString kept = ModemTextOnly(text);
