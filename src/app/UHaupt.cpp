@@ -134,6 +134,8 @@ THaupt::~THaupt()
          {static_cast<QWidget*>(Optionen), static_cast<QWidget*>(Wave), static_cast<QWidget*>(AboutBox)})
         if (window && window->parent() == this)
             delete window;
+    // The grid goes with the base class, when this object is no longer whole.
+    SG->selectionModel()->disconnect(this);
     // The component outlives the targets otherwise: unbind them before the widgets go.
     Zarvo1->ReportMemo = nullptr;
     Zarvo1->StatusPanel = nullptr;

@@ -249,6 +249,11 @@ void TOptionen::OkBtnClick()
                 Messages().error(kAppCaption, kNotWrittenText);
         });
     }
+    // Options that were unknown when the dialog showed are now the modem's, as applying read them.
+    if (!collected.ModemOptionsHeld && m_opts.ModemOptionsHeld) {
+        collected.ModemOptions = m_opts.ModemOptions;
+        collected.ModemOptionsHeld = true;
+    }
     // Saved even when applying failed: the file then holds the user's choice for the next start.
     // A file that cannot be written keeps the dialog open (the box says why).
     Guarded([&] {

@@ -2,6 +2,7 @@
 // and activations.
 #include "test_haupt_fixture.h"
 #include "BuildPaths.h"
+#include "common/IniProfile.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -147,6 +148,10 @@ TEST(HauptStartup, WithoutOptionsInTheFileTheModemsOwnAreKept)
         EXPECT_TRUE(kept.FaxRecv);
         EXPECT_EQ(kept.RingSetup, 3);
         EXPECT_EQ(kept.FaxId, QStringLiteral("Eigene ID"));
+        // The file gets the modem's options with OK, never the defaults that stood in for them.
+        const IniProfile file(TOptionen::SettingsFileName());
+        EXPECT_EQ(file.readString("ModemOpt", "Fax_ID", "-"), c.ini.isEmpty() ? "Eigene ID" : "-");
+        EXPECT_EQ(file.readString("ModemOpt", "Fax_recv", "-"), c.ini.isEmpty() ? "1" : "-");
     }
 }
 

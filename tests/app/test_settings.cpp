@@ -116,6 +116,11 @@ TEST_F(SettingsFile, LineBreaksInValuesAreNeverWritten)
     LoadSettings(back, name);
     EXPECT_EQ(back.ModemOptions.FaxId, QStringLiteral("ab"));
     EXPECT_EQ(back.ComPort, 9);
+
+    QFile::remove(name);
+    o.ModemOptionsHeld = false; // defaults standing in for the modem's options are never saved
+    SaveSettings(o, name);
+    EXPECT_FALSE(contents().contains("[ModemOpt]"));
 }
 
 TEST_F(SettingsFile, UnwritableFileRaisesTheWriteError)

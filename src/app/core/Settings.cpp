@@ -32,7 +32,10 @@ void LoadSettings(TOpts& Opts, const QString& FileName)
 
 void SaveSettings(const TOpts& Opts, const QString& FileName)
 {
-    TZarvo::SaveOptions(FileName, Opts.ModemOptions);
+    // Defaults standing in for options never read must not reach the file: the next start would
+    // write them to the modem.
+    if (Opts.ModemOptionsHeld)
+        TZarvo::SaveOptions(FileName, Opts.ModemOptions);
     IniProfile ini(FileName);
     ini.writeInteger(kModem, QStringLiteral("ComPort"), Opts.ComPort);
     ini.writeBool(kModem, QStringLiteral("LineKabel"), Opts.LineKabel);
