@@ -64,7 +64,9 @@ class PanelStatus : public StatusTarget {
 // Runs `enter` for Return and Enter pressed in the watched widget, which does not see them then.
 class EnterKeyFilter : public QObject {
   public:
-    EnterKeyFilter(std::function<void()> enter, QObject* parent) : QObject(parent), m_enter(std::move(enter)) {}
+    EnterKeyFilter(std::function<void()> enter, QObject* parent) : QObject(parent), m_enter(std::move(enter))
+    {
+    }
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         if (event->type() == QEvent::KeyPress) {

@@ -16,8 +16,8 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QScrollArea>
-#include <QStatusTipEvent>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QToolBar>
 
 #include <vector>

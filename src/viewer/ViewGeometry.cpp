@@ -30,7 +30,8 @@ QSize CapImageSize(QSize size)
     // Both sides shrink by the same factor: a page capped side by side would lose its proportion.
     const double f = std::min(static_cast<double>(kMaxImageSide) / std::max(w, 1),
                               static_cast<double>(kMaxImageSide) / std::max(h, 1));
-    return QSize(std::min(RoundDisplaySize(w * f), kMaxImageSide), std::min(RoundDisplaySize(h * f), kMaxImageSide));
+    return QSize(std::min(RoundDisplaySize(w * f), kMaxImageSide),
+                 std::min(RoundDisplaySize(h * f), kMaxImageSide));
 }
 
 QSize ZoomOut(QSize image)

@@ -1,14 +1,14 @@
 // Start-up of the main window on the emulated modem: settings, connection, the forced port choice,
 // and activations.
-#include "test_haupt_fixture.h"
 #include "BuildPaths.h"
 #include "common/IniProfile.h"
+#include "test_haupt_fixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QTest>
 #include <gtest/gtest.h>

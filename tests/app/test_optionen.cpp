@@ -264,7 +264,8 @@ TEST_F(OptionenTest, RefusedOptionIsReportedAndNeverStored)
         Child<QLineEdit>("EdFax_ID")->setText(QString(25, u'F'));
         Child<QPushButton>("OkBtn")->click();
     });
-    EXPECT_EQ(modem.transcript(), Then(kQueries, {"ATE0V1+MFI=\"" + std::string(20, 'F') + "\"", "ATE0V1+MCW"}));
+    EXPECT_EQ(modem.transcript(),
+              Then(kQueries, {"ATE0V1+MFI=\"" + std::string(20, 'F') + "\"", "ATE0V1+MCW"}));
     EXPECT_EQ(status.current, QStringLiteral("Modem wurde eingestellt."));
 
     emu::Faults refuse;
@@ -321,8 +322,8 @@ TEST(OptionChecksTest, PasswordIsDigitsOnly)
     const struct {
         const char* text;
         bool ok;
-    } cases[] = {{"", true}, {"0815", true}, {"-12", false}, {" 12", false}, {"12 ", false},
-                 {"+1", false}, {"1a", false}};
+    } cases[] = {{"", true},     {"0815", true}, {"-12", false}, {" 12", false},
+                 {"12 ", false}, {"+1", false},  {"1a", false}};
     for (const auto& c : cases)
         EXPECT_EQ(PasswordAcceptable(QString::fromLatin1(c.text)), c.ok) << c.text;
 }

@@ -19,11 +19,11 @@
 #include <QImage>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QStatusTipEvent>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QStandardPaths>
+#include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 

@@ -35,7 +35,7 @@ TEST(ViewGeometry, ZoomRoundsHalvesToEvenAndIsCapped)
         s = ZoomIn(s);
     for (int i = 0; i < 7; ++i)
         s = ZoomOut(s);
-    EXPECT_NEAR(s.width(), 560 * 32767 / (744 * 128.0) , 2);
+    EXPECT_NEAR(s.width(), 560 * 32767 / (744 * 128.0), 2);
     EXPECT_NEAR(s.height(), 256, 1);
 }
 

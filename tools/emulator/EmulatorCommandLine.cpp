@@ -44,7 +44,11 @@ std::string commandLineText(const std::string& text)
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
-        const std::size_t extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 4;
+        const std::size_t extra = c < 0x80             ? 0
+                                  : (c & 0xE0) == 0xC0 ? 1
+                                  : (c & 0xF0) == 0xE0 ? 2
+                                  : (c & 0xF8) == 0xF0 ? 3
+                                                       : 4;
         if (extra == 4)
             return text;
         unsigned long code = extra == 0 ? c : c & (0x3F >> extra);

@@ -32,8 +32,8 @@ struct TOpts {
 // key has its fixed default. A missing file gives all defaults.
 void LoadSettings(TOpts& Opts, const QString& FileName);
 
-// Writes Opts to FileName, keeping the file's other lines; [ModemOpt] only when ModemOptionsHeld. Throws IniWriteError at the first key
-// that cannot be written; the keys after it are not written.
+// Writes Opts to FileName, keeping the file's other lines; [ModemOpt] only when ModemOptionsHeld. Throws
+// IniWriteError at the first key that cannot be written; the keys after it are not written.
 void SaveSettings(const TOpts& Opts, const QString& FileName);
 
 } // namespace zarvo
