@@ -77,10 +77,10 @@ void ShowHelpTopic(QWidget* window, const QString& topic)
     const bool shown = opener ? opener(url) : QDesktopServices::openUrl(url);
     // Without a browser the user would otherwise see nothing at all: say where the page is.
     if (!shown)
-        Messages().information(kAppCaption,
-                               QStringLiteral("Die Hilfe kann nicht angezeigt werden, weil kein "
-                                              "Browser gefunden wurde. Die Hilfeseite liegt hier:\r") +
-                                   url.toLocalFile());
+        Messages().information(
+            kAppCaption, QStringLiteral("Die Hilfe kann nicht angezeigt werden, weil kein "
+                                        "Browser gefunden wurde. Die Hilfeseite liegt hier:\r") +
+                             url.toLocalFile() + (url.hasFragment() ? u'#' + url.fragment() : QString()));
 }
 
 void SetHelpUrlOpener(HelpUrlOpener opener)

@@ -13,6 +13,7 @@
 #include "app/UWave.h"
 #include "app/core/AnnouncedMessages.h"
 #include "app/core/NoticeSender.h"
+#include "app/core/OptionSequences.h"
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
 #include "common/Targets.h"
@@ -24,6 +25,8 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -61,6 +64,28 @@ class PanelStatus : public StatusTarget {
 
   private:
     QLabel* m_panel;
+};
+
+// Runs `enter` for Return and Enter pressed in the watched widget, which does not see them then.
+class EnterKeyFilter : public QObject {
+  public:
+    EnterKeyFilter(std::function<void()> enter, QObject* parent) : QObject(parent), m_enter(std::move(enter))
+    {
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                m_enter();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    std::function<void()> m_enter;
 };
 
 // Sets a flag for the lifetime of a scope, also when an exception leaves it.
@@ -102,8 +127,7 @@ THaupt::THaupt(QWidget* parent) : QMainWindow(parent)
     FormCreate();
 
     resize(449, 374);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen();
 
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &THaupt::FocusWindowChanged);
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_quitting = true; });
@@ -117,6 +141,8 @@ THaupt::~THaupt()
          {static_cast<QWidget*>(Optionen), static_cast<QWidget*>(Wave), static_cast<QWidget*>(AboutBox)})
         if (window && window->parent() == this)
             delete window;
+    // The grid goes with the base class, when this object is no longer whole.
+    SG->selectionModel()->disconnect(this);
     // The component outlives the targets otherwise: unbind them before the widgets go.
     Zarvo1->ReportMemo = nullptr;
     Zarvo1->StatusPanel = nullptr;
@@ -144,6 +170,16 @@ void THaupt::BuildLayout()
     const MessageRow& headers = MessageListHeaders();
     SG->setHorizontalHeaderLabels(QStringList(headers.begin(), headers.end()));
     connect(SG, &QTableWidget::cellDoubleClicked, this, [this] { Guarded([this] { SGDblClick(); }); });
+    // Enter opens the message as a double click does: the keyboard's way besides Ctrl+A.
+    SG->installEventFilter(new EnterKeyFilter([this] { Guarded([this] { SGDblClick(); }); }, SG));
+    // The current row is always the selected one: a focus change alone gives the grid a current cell
+    // without a highlight, and the commands would act on a row the user cannot see.
+    connect(SG->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (current.isValid() && !SG->selectionModel()->isRowSelected(current.row(), {}))
+                    SG->selectRow(current.row());
+                UpdateBusyDisplay();
+            });
 
     PBSpeicheraus = new QProgressBar(central);
     PBSpeicheraus->setObjectName(QStringLiteral("PBSpeicheraus"));
@@ -226,7 +262,7 @@ void THaupt::SetWindows(TOptionen* optionen, TWave* wave, TAboutBox* aboutBox)
     if (Optionen)
         Optionen->LineActionsVisible = [this](bool visible) { SetLineActionsVisible(visible); };
     if (Wave)
-        Wave->SetGlyphs(ImageList1(9), ImageList1(5));
+        Wave->SetGlyphs(ImageList1(9), ImageList1(5), ImageList1(8));
 }
 
 void THaupt::SetLineActionsVisible(bool visible)
@@ -261,6 +297,12 @@ void THaupt::showEvent(QShowEvent* event)
     // window the focus; the focus that may follow it is then no new activation.
     m_activation.FocusChanged(windowHandle(), windowHandle());
     QTimer::singleShot(0, this, [this] { Guarded([this] { FormActivate(); }); });
+}
+
+void THaupt::CentreOnScreen()
+{
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 void THaupt::FormActivate()
@@ -327,12 +369,18 @@ void THaupt::ReturnToSelfMode()
     // Never between two exchanges of a running operation (a download in a nested wait).
     if (!WaitWhileBusy([this] { return Zarvo1->Busy; }, [](int ms) { Delay(static_cast<quint32>(ms)); }))
         return;
+    quint8 test = 0;
     if (Opts.ForcePort)
         Zarvo1->ForcePort(Opts.ComPort);
     else
-        Zarvo1->TestPort(Opts.ComPort);
+        test = Zarvo1->TestPort(Opts.ComPort);
     if (Optionen)
         Optionen->ApplyOpts(Opts);
+    // Nothing was written without a modem: the port test's failure is what the user must see.
+    // The serial layer's reason (permission, busy, unplugged) says more than the bare failure.
+    if (test != 0)
+        StatusPanel0->setText(Zarvo1->PortProblem.isEmpty() ? PortFailureText(Opts.ComPort, test)
+                                                            : Zarvo1->PortProblem);
 }
 
 void THaupt::resizeEvent(QResizeEvent* event)

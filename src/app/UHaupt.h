@@ -199,6 +199,7 @@ class THaupt : public QMainWindow {
     // and the second look at the directory before the erase.
     bool ReportBatchSave(const BatchSaveReport& report, const QString& folder);
     bool SaveArrivalsBeforeErase();
+    void CentreOnScreen();
 
     std::unique_ptr<AnnouncedMessages> m_announced;
     std::unique_ptr<NewMessagePoll> m_poll;
@@ -213,6 +214,7 @@ class THaupt : public QMainWindow {
     bool m_closed = false;     // closing was accepted
     bool m_quitting = false;   // the application is shutting down
     bool m_shown = false;      // the window was shown once
+    bool m_keepCentred = true; // until the first list after the first showing, width changes re-centre
     bool m_logFailed = false;  // the log file could not be written; said once until it works again
     std::vector<std::shared_ptr<BatchSaver>> m_batchSavers; // one per /STP folder of this run
 };

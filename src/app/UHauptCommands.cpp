@@ -64,7 +64,8 @@ void THaupt::LAbspielenExecute()
 
 void THaupt::LStoppenExecute()
 {
-    Zarvo1->LineStop(static_cast<quint8>(CurrentRow()));
+    if (CurrentRow() > 0)
+        Zarvo1->LineStop(static_cast<quint8>(CurrentRow()));
 }
 
 void THaupt::SchliessenExecute()

@@ -120,6 +120,8 @@ void THaupt::ShowList(const MessageListData& list)
     PBSpeicheraus->setValue(list.UsedPercent);
     MessageCount = list.MessageCount;
     m_rows = list.Rows;
+    // Row n is message n: the same number stays current, else the first row.
+    const int current = CurrentRow();
     SG->clearContents();
     SG->setRowCount(static_cast<int>(m_rows.size()));
     for (int r = 0; r < static_cast<int>(m_rows.size()); ++r)
@@ -128,11 +130,16 @@ void THaupt::ShowList(const MessageListData& list)
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             SG->setItem(r, c, item);
         }
+    if (!m_rows.empty())
+        SetCurrentRow(current >= 1 && current <= static_cast<int>(m_rows.size()) ? current : 1);
     FitColumns();
+    if (m_shown)
+        m_keepCentred = false;
     // The poll learns the directory from the list, and what the list showed needs no notice.
     if (m_poll && list.MessageCount >= 0 && list.Reports.size() == list.Rows.size())
         m_poll->NoteListed(list.Reports);
     UpdateTrayMark();
+    UpdateBusyDisplay();
 }
 
 void THaupt::CheckNewMessages()
@@ -201,8 +208,11 @@ void THaupt::FitColumns()
         sum += widest;
     }
     const int width = FittedClientWidth(sum);
-    if (minimumWidth() != width || maximumWidth() != width)
+    if (minimumWidth() != width || maximumWidth() != width) {
         setFixedWidth(width);
+        if (m_keepCentred)
+            CentreOnScreen();
+    }
 }
 
 void THaupt::SGDblClick()

@@ -89,7 +89,7 @@ void THaupt::UpdateBusyDisplay()
     for (const char* name : {"Schliessen", "AC_Speicherloesch", "AC_Modemreset", "AC_Optionen"})
         Action(QString::fromLatin1(name))->setEnabled(display.ProgramCommands);
     for (const char* name : {"Abspielen", "LAbspielen", "LStoppen", "AC_Nachrge"})
-        Action(QString::fromLatin1(name))->setEnabled(display.MessageCommands);
+        Action(QString::fromLatin1(name))->setEnabled(display.MessageCommands && CurrentRow() > 0);
 }
 
 } // namespace zarvo

@@ -63,6 +63,22 @@ class InputPause {
     QList<QWidget*> m_widgets;
 };
 
+const QString kNotWrittenText =
+    QString::fromUtf8("Das Modem wurde nicht eingestellt: die Einstellungen sind im Modem nicht "
+                      "gespeichert. Die Statuszeile nennt den Grund.");
+
+// A line break pasted into a one-line field would reach the settings file: drop it there.
+void DropLineBreaks(QLineEdit* edit)
+{
+    QObject::connect(edit, &QLineEdit::textChanged, edit, [edit](const QString& text) {
+        if (!text.contains(u'\n') && !text.contains(u'\r'))
+            return;
+        QString kept = text;
+        kept.remove(u'\r').remove(u'\n');
+        edit->setText(kept);
+    });
+}
+
 } // namespace
 
 TOptionen::TOptionen(TZarvo& zarvo, TOpts& opts, QWidget* parent)
@@ -86,6 +102,8 @@ TOptionen::TOptionen(TZarvo& zarvo, TOpts& opts, QWidget* parent)
     connect(m_ui->StartmitWin, &QPushButton::clicked, this, [this] { StartmitWinClick(); });
     connect(m_ui->NoWinStart, &QPushButton::clicked, this, [this] { NoWinStartClick(); });
     connect(m_ui->EdDR_Password, &QLineEdit::textChanged, this, [this] { EdDR_PasswordChange(); });
+    DropLineBreaks(m_ui->EExtFax);
+    m_ui->EdFax_ID->setMaxLength(kModemTextMax);
     // The fax ID travels in double quotes: keep only what that command can carry.
     connect(m_ui->EdFax_ID, &QLineEdit::textChanged, this, [this](const QString& text) {
         const QString kept = ModemTextOnly(text);
@@ -101,13 +119,14 @@ TOptionen::~TOptionen() = default;
 
 void TOptionen::BuildButtons()
 {
+    // One role for all three keeps them in the order given (OK, Hilfe, Abbrechen) on every desktop;
+    // Escape still cancels through the dialog itself.
     auto* box = new QDialogButtonBox;
-    auto* ok = box->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    auto* ok = box->addButton(QStringLiteral("OK"), QDialogButtonBox::ActionRole);
     ok->setObjectName(QStringLiteral("OkBtn"));
-    ok->setDefault(true);
-    auto* help = box->addButton(QStringLiteral("&Hilfe"), QDialogButtonBox::HelpRole);
+    auto* help = box->addButton(QStringLiteral("&Hilfe"), QDialogButtonBox::ActionRole);
     help->setObjectName(QStringLiteral("BitBtn1"));
-    auto* cancel = box->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::RejectRole);
+    auto* cancel = box->addButton(QStringLiteral("Abbrechen"), QDialogButtonBox::ActionRole);
     cancel->setObjectName(QStringLiteral("BitBtn2"));
     connect(ok, &QPushButton::clicked, this, [this] { OkBtnClick(); });
     connect(help, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
@@ -117,6 +136,11 @@ void TOptionen::BuildButtons()
     connect(f1, &QAction::triggered, this, [this] { BitBtn1Click(); });
     connect(cancel, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
     layout()->addWidget(box);
+    // Only once the button is in the dialog does it become the dialog's default; no other button
+    // may take Enter over by having the focus.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
+    ok->setDefault(true);
 }
 
 void TOptionen::SetActivePage(Page page)
@@ -162,6 +186,11 @@ void TOptionen::OptsToDialog(const TOpts& Opts)
     ui.SERing_Setup->setValue(m.RingSetup); // clamped into 1..6
     ui.CBDialup_retr->setChecked(m.DialupRetr);
     ui.EdDR_Password->setText(m.DRPassword);
+    // What the controls show after their clamps and checks is what a change is measured against.
+    m_shownHeld = Opts.ModemOptionsHeld;
+    TOpts shown;
+    DialogToOpts(shown);
+    m_shown = shown.ModemOptions;
 }
 
 void TOptionen::DialogToOpts(TOpts& Opts) const
@@ -186,14 +215,20 @@ void TOptionen::DialogToOpts(TOpts& Opts) const
     m.RingSetup = static_cast<quint8>(ui.SERing_Setup->value());
     m.DialupRetr = ui.CBDialup_retr->isChecked();
     m.DRPassword = ui.EdDR_Password->text();
+    Opts.ModemOptionsHeld = m_shownHeld;
 }
 
 bool TOptionen::ApplyOpts(const TOpts& Opts)
 {
-    const bool ok = ApplyOptions(m_zarvo, m_opts, Opts);
+    return Apply(Opts, nullptr) == ApplyResult::Applied;
+}
+
+ApplyResult TOptionen::Apply(const TOpts& Opts, const tModemOptions* shown)
+{
+    const ApplyResult result = ApplyOptions(m_zarvo, m_opts, Opts, shown);
     if (LineActionsVisible)
         LineActionsVisible(Opts.LineKabel);
-    return ok;
+    return result;
 }
 
 int TOptionen::ShowModal()
@@ -220,7 +255,15 @@ void TOptionen::OkBtnClick()
         return;
     {
         const InputPause pause({m_pages, findChild<QDialogButtonBox*>()});
-        Guarded([&] { ApplyOpts(collected); });
+        Guarded([&] {
+            if (Apply(collected, &m_shown) == ApplyResult::NotWritten)
+                Messages().error(kAppCaption, kNotWrittenText);
+        });
+    }
+    // Options that were unknown when the dialog showed are now the modem's, as applying read them.
+    if (!collected.ModemOptionsHeld && m_opts.ModemOptionsHeld) {
+        collected.ModemOptions = m_opts.ModemOptions;
+        collected.ModemOptionsHeld = true;
     }
     // Saved even when applying failed: the file then holds the user's choice for the next start.
     // A file that cannot be written keeps the dialog open (the box says why).
@@ -256,7 +299,8 @@ void TOptionen::ComTestClick()
             // The self-mode controls now show what the modem holds.
             TOpts shown;
             DialogToOpts(shown);
-            m_zarvo.ReadOptions(shown.ModemOptions);
+            if (m_zarvo.ReadOptions(shown.ModemOptions) == 0)
+                shown.ModemOptionsHeld = true;
             OptsToDialog(shown);
         }
     });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/OptionSequences.h"
 #include "app/core/Settings.h"
 
 #include <QDialog>
@@ -38,8 +39,9 @@ class TOptionen : public QDialog {
     void DialogToOpts(TOpts& Opts) const;
 
     // Makes Opts current: connects to its port when it differs from the current one (forced or
-    // tested), writes the self-mode options, then takes Opts over. False when the new port has no
-    // modem (the message is shown and the current settings stay). The line-cable actions follow
+    // tested), writes the self-mode options, then takes Opts over (ApplyOptions). False when the new
+    // port has no modem (the message is shown and the current settings stay) or the modem did not
+    // take the options (the status bar says so). The line-cable actions follow
     // Opts.LineKabel in both cases (LineActionsVisible).
     bool ApplyOpts(const TOpts& Opts);
 
@@ -71,6 +73,7 @@ class TOptionen : public QDialog {
     // The COMn the running program uses (its settings and the bound modem): a new path never
     // takes their [Ports] key over.
     QList<int> PortsInUse() const;
+    ApplyResult Apply(const TOpts& Opts, const tModemOptions* shown);
 
     TZarvo& m_zarvo;
     TOpts& m_opts;
@@ -78,6 +81,9 @@ class TOptionen : public QDialog {
     std::unique_ptr<OptionenPages> m_ui;
     PortChooser* m_ports = nullptr;
     bool m_inPasswordCheck = false;
+    // The self-mode options the controls were last filled with, and whether they were known.
+    tModemOptions m_shown;
+    bool m_shownHeld = true;
 };
 
 } // namespace zarvo

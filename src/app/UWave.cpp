@@ -150,8 +150,10 @@ bool TWave::PlayFile(const QString& FileName)
     return true;
 }
 
-void TWave::SetGlyphs(const QIcon& save, const QIcon& close)
+void TWave::SetGlyphs(const QIcon& save, const QIcon& close, const QIcon& help)
 {
+    if (!help.isNull())
+        m_speedButton3->setIcon(help);
     if (!save.isNull())
         m_speedButton2->setIcon(save);
     if (!close.isNull())

@@ -40,8 +40,8 @@ class TWave : public QDialog {
     // Convenience for the main window: SetFileName, Open, ShowModal; false when Open failed.
     bool PlayFile(const QString& FileName);
 
-    // The glyphs of the save and close buttons (the main window's images); theme icons otherwise.
-    void SetGlyphs(const QIcon& save, const QIcon& close);
+    // The glyphs of the save, close and help buttons (the main window's images); theme icons otherwise.
+    void SetGlyphs(const QIcon& save, const QIcon& close, const QIcon& help = {});
 
     // Asks for the target file ("Wave-Datei abspeichern"); empty when cancelled. Tests replace it.
     std::function<QString(TWave&)> AskSaveFileName;

@@ -89,6 +89,11 @@ Location locate(const IniLines& ini, const QString& section, const QString& key)
 
 IniProfile::IniProfile(QString fileName) : m_fileName(std::move(fileName)) {}
 
+bool IniProfile::hasSection(const QString& section) const
+{
+    return locate(readLines(m_fileName), section, QString()).sectionLine >= 0;
+}
+
 QString IniProfile::readString(const QString& section, const QString& key, const QString& def) const
 {
     const IniLines ini = readLines(m_fileName);
@@ -131,7 +136,10 @@ void IniProfile::writeString(const QString& section, const QString& key, const Q
 {
     IniLines ini = readLines(m_fileName);
     const Location loc = locate(ini, section, key);
-    const QByteArray entry = key.toUtf8() + '=' + value.toUtf8();
+    // A line break would start a line of its own that every later write keeps: drop it.
+    QString oneLine = value;
+    oneLine.remove(u'\r').remove(u'\n');
+    const QByteArray entry = key.toUtf8() + '=' + oneLine.toUtf8();
     if (loc.keyLine >= 0) {
         ini.lines[loc.keyLine] = entry;
     }

@@ -14,12 +14,13 @@ class IniProfile {
 
     const QString& fileName() const { return m_fileName; }
 
+    bool hasSection(const QString& section) const;
     QString readString(const QString& section, const QString& key, const QString& def) const;
     // A decimal prefix (blanks, sign, digits); a missing key or no digits give def.
     int readInteger(const QString& section, const QString& key, int def) const;
     bool readBool(const QString& section, const QString& key, bool def) const;
 
-    // Throws IniWriteError when the file cannot be written.
+    // Throws IniWriteError when the file cannot be written. Line breaks in a value are dropped.
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
     void writeBool(const QString& section, const QString& key, bool value);

@@ -117,9 +117,13 @@ void FaxDocument::JoinPages()
 
 bool FaxDocument::OpenFile(const std::string& fileName)
 {
-    Pages.at(0).clear();
+    // Read before anything changes: a file that is no fax or cannot be read leaves the document.
+    const FaxFileKind kind = FaxFileKindOf(fileName);
+    if (kind != FaxFileKind::Mmf && kind != FaxFileKind::Ufr)
+        return false;
     FaxBytes bytes = ReadFaxFile(fileName);
-    switch (FaxFileKindOf(fileName)) {
+    Pages.at(0).clear();
+    switch (kind) {
     case FaxFileKind::Mmf:
         Pages[0] = std::move(bytes);
         PageCount = 1;

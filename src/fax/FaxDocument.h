@@ -48,9 +48,9 @@ struct FaxDocument {
     // The first PageCount pages -> FaxData; CurrentPage := 0.
     void JoinPages();
 
-    // Reads a ".UFR" (whole fax, then SplitPages) or ".MMF" (one page, then JoinPages) file. Entry
-    // 0 of Pages is emptied first. Any other extension loads nothing and returns false (PageCount
-    // keeps its value). Throws FaxFileError when the file cannot be read.
+    // Reads a ".UFR" (whole fax, then SplitPages) or ".MMF" (one page, then JoinPages) file. Any
+    // other extension loads nothing and returns false; the document stays as it was, also when
+    // FaxFileError is thrown because the file cannot be read.
     bool OpenFile(const std::string& fileName);
 
     // Writes by extension: ".UFR" FaxData, ".MMF" page CurrentPage, ".BMP"/".JPG" the picture of

@@ -57,6 +57,7 @@ quint8 TZarvo::WriteOptions(const tModemOptions& Options)
     ShowStatus(QStringLiteral("Modem wird eingestellt.Bitte warten"));
     bool ok = true;
     bool changed = false;
+    QString refused;
     quint8 result = Refusal();
     // A value the command cannot carry is refused before anything is sent.
     if (const QString problem = OptionsProblem(Options); result == 0 && !problem.isEmpty()) {
@@ -74,6 +75,8 @@ quint8 TZarvo::WriteOptions(const tModemOptions& Options)
             SendCommand(command, true, false);
             changed = true;
             ok = !LastLine.isEmpty() && LastLine != u"ERROR";
+            if (!ok)
+                refused = command;
         };
         const QString wait = QStringLiteral("Modem wird eingestellt.Bitte warten ");
         step(wait + QStringLiteral("1/9"), Options.DialupRetr != current.DialupRetr,
@@ -102,7 +105,13 @@ quint8 TZarvo::WriteOptions(const tModemOptions& Options)
             }
         }
     }
-    ShowStatus(QStringLiteral("Modem wurde eingestellt."));
+    // Success is only ever claimed for what the modem took and stored.
+    if (result != 0)
+        ShowStatus(QStringLiteral("Modem wurde nicht eingestellt."));
+    else if (!refused.isEmpty())
+        ShowStatus(QStringLiteral("Fehlschlag bei ") + refused);
+    else if (ok)
+        ShowStatus(QStringLiteral("Modem wurde eingestellt."));
     return ok ? result : 8;
 }
 

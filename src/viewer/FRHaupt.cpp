@@ -17,6 +17,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QToolBar>
 
 #include <vector>
@@ -220,6 +221,17 @@ void TFaxView::showEvent(QShowEvent* event)
         move(where->availableGeometry().center() - rect().center());
     Doc.HeightFactor = opt.Hoehemul;
     Fax200100->setChecked(Doc.HeightFactor == 2);
+}
+
+bool TFaxView::event(QEvent* event)
+{
+    // The status bar would hide every panel behind a hovered command's hint; the page panels stay
+    // and the hint goes to the free third panel.
+    if (event->type() == QEvent::StatusTip) {
+        m_panels[2]->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
 }
 
 void TFaxView::LoadCodeTable()

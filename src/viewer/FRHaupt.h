@@ -86,6 +86,7 @@ class TFaxView : public QMainWindow {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
     void CreateActions();

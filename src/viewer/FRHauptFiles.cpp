@@ -41,7 +41,12 @@ void TFaxView::Open_fileExecute()
     if (fileName.isEmpty())
         return;
     try {
-        Doc.OpenFile(LocalName(fileName));
+        // Any other kind is no fax: the fax on show stays.
+        if (!Doc.OpenFile(LocalName(fileName))) {
+            Messages().error(kAppCaption, QStringLiteral("Die Datei ") + fileName +
+                                              QStringLiteral(" ist keine Faxdatei (*.ufr, *.mmf)."));
+            return;
+        }
     }
     catch (const std::exception& e) {
         ShowException(e);

@@ -2,6 +2,8 @@
 
 #include "viewer/FRHaupt.h"
 
+#include "common/MessageSeam.h"
+
 #include "viewer/FaxPrinting.h"
 #include "viewer/PageImage.h"
 #include "viewer/UFROpt.h"
@@ -12,6 +14,7 @@
 #include <QScrollArea>
 
 #include <algorithm>
+#include <vector>
 
 namespace zarvo {
 
@@ -20,14 +23,16 @@ void TFaxView::DruckenExecute()
     if (Working())
         return;
     EnsureFrmFROpt(this);
-    QPrintDialog dialog(&XPrint1.Printer(), this);
+    // Every print dialog opens on all pages: a range kept from the last job would print again
+    // without the dialog showing it.
+    QPrinter& printer = XPrint1.Printer();
+    printer.setPrintRange(QPrinter::AllPages);
+    QPrintDialog dialog(&printer, this);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-    // An empty viewer still offers a valid range; "all pages" then prints an empty job.
     dialog.setMinMax(1, std::max(1, Doc.PageCount));
-    dialog.setFromTo(0, 0);
+    dialog.setFromTo(1, std::max(1, Doc.PageCount));
     if (!Dialogs().runModal(dialog))
         return;
-    const QPrinter& printer = XPrint1.Printer();
     int first = 0;
     int last = Doc.PageCount - 1;
     if (printer.printRange() == QPrinter::PageRange) {
@@ -41,20 +46,31 @@ void TFaxView::PrintPages(int first, int last)
 {
     if (Working())
         return;
+    // Nothing to print starts no job: a printer would give out a blank sheet.
+    first = std::max(first, 0);
+    last = std::min(last, Doc.PageCount - 1);
+    if (last < first)
+        return;
     QScopedValueRollback<bool> printing(m_printing, true);
     const TfrmFROpt& opt = EnsureFrmFROpt(this);
-    XPrint1.BeginDoc();
-    if (last < first) {
-        XPrint1.EndDoc();
+    if (!XPrint1.BeginDoc()) {
+        Messages().error(kAppCaption, QStringLiteral("Der Druckauftrag konnte nicht gestartet werden."));
         return;
     }
-    for (int i = first; i <= last; ++i) {
-        if (i != Doc.CurrentPage)
-            ShowPage(i);
+    // Copies and reverse order are the print system's work; a PDF file does neither, so they are
+    // done here.
+    const QPrinter& printer = XPrint1.Printer();
+    const bool own = printer.outputFormat() == QPrinter::PdfFormat;
+    const std::vector<int> sequence =
+        PrintSequence(first, last, own ? printer.copyCount() : 1, printer.collateCopies(),
+                      own && printer.pageOrder() == QPrinter::LastPageFirst);
+    for (std::size_t n = 0; n < sequence.size(); ++n) {
+        if (sequence[n] != Doc.CurrentPage)
+            ShowPage(sequence[n]);
         const QRect target =
             PrintRectangle(XPrint1.Geometry(), ImageSize(), opt.PrintZoom, opt.RandX, opt.RandY);
         XPrint1.Canvas().drawImage(QRectF(target), Image->picture());
-        if (i != last)
+        if (n + 1 != sequence.size())
             XPrint1.NewPage();
     }
     XPrint1.EndDoc();

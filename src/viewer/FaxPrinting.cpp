@@ -35,4 +35,24 @@ QRect PrintRectangle(const XPrintGeometry& g, QSize image, double printZoom, dou
     return QRect(left, top, right - left, bottom - top);
 }
 
+std::vector<int> PrintSequence(int first, int last, int copies, bool collate, bool reverse)
+{
+    std::vector<int> pages;
+    for (int i = first; i <= last; ++i)
+        pages.push_back(i);
+    if (reverse)
+        std::reverse(pages.begin(), pages.end());
+    std::vector<int> sequence;
+    copies = std::max(1, copies);
+    if (collate) {
+        for (int c = 0; c < copies; ++c)
+            sequence.insert(sequence.end(), pages.begin(), pages.end());
+    }
+    else {
+        for (const int page : pages)
+            sequence.insert(sequence.end(), static_cast<std::size_t>(copies), page);
+    }
+    return sequence;
+}
+
 } // namespace zarvo

@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QSize>
 
+#include <vector>
+
 namespace zarvo {
 
 // Where a fax page lands on paper, in logical units: the image control's size scaled by the print
@@ -16,6 +18,10 @@ QRect PrintRectangle(const XPrintGeometry& geometry, QSize image, double printZo
 
 // The automatic print factor: the smaller of the two ratios of usable size to image size.
 double AutoPrintFactor(const XPrintGeometry& geometry, QSize image);
+
+// The pages a job prints, in order: first..last (reversed with `reverse`), `copies` times, as whole
+// runs with `collate`, else each page `copies` times in a row.
+std::vector<int> PrintSequence(int first, int last, int copies, bool collate, bool reverse);
 
 // Rounds to the nearest integer, halves to the even neighbour; clamped to the int range, NaN 0.
 int RoundHalfEven(double value);

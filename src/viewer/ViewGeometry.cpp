@@ -10,7 +10,7 @@ namespace {
 
 int Twice(int side)
 {
-    return static_cast<int>(std::min<long long>(2LL * side, kMaxImageSide));
+    return static_cast<int>(std::min<long long>(2LL * side, 2LL * kMaxImageSide));
 }
 
 QSize Scaled(QSize picture, double f, int heightFactor)
@@ -23,7 +23,15 @@ QSize Scaled(QSize picture, double f, int heightFactor)
 
 QSize CapImageSize(QSize size)
 {
-    return QSize(std::clamp(size.width(), 0, kMaxImageSide), std::clamp(size.height(), 0, kMaxImageSide));
+    const int w = std::max(size.width(), 0);
+    const int h = std::max(size.height(), 0);
+    if (w <= kMaxImageSide && h <= kMaxImageSide)
+        return QSize(w, h);
+    // Both sides shrink by the same factor: a page capped side by side would lose its proportion.
+    const double f = std::min(static_cast<double>(kMaxImageSide) / std::max(w, 1),
+                              static_cast<double>(kMaxImageSide) / std::max(h, 1));
+    return QSize(std::min(RoundDisplaySize(w * f), kMaxImageSide),
+                 std::min(RoundDisplaySize(h * f), kMaxImageSide));
 }
 
 QSize ZoomOut(QSize image)
@@ -33,7 +41,7 @@ QSize ZoomOut(QSize image)
 
 QSize ZoomIn(QSize image)
 {
-    return QSize(Twice(image.width()), Twice(image.height()));
+    return CapImageSize(QSize(Twice(image.width()), Twice(image.height())));
 }
 
 QSize FitPage(QSize picture, QSize client, int heightFactor, QSize current)

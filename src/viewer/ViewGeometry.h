@@ -11,7 +11,7 @@ namespace zarvo {
 // in must not ask for more.
 inline constexpr int kMaxImageSide = 32767;
 
-// Caps each side at kMaxImageSide (and below at 0).
+// Caps the size at kMaxImageSide a side, shrinking both sides by one factor (and below at 0).
 QSize CapImageSize(QSize size);
 
 QSize ZoomOut(QSize image);

@@ -128,20 +128,21 @@ void TXPrint::ApplyFont()
     Canvas().setFont(f);
 }
 
-void TXPrint::BeginDoc()
+bool TXPrint::BeginDoc()
 {
     m_jobDevice = HasDevice();
     if (!m_jobDevice)
-        return;
+        return false;
     ReadDeviceCaps();
     if (!m_painter.begin(&m_printer)) {
         m_jobDevice = false;
-        return;
+        return false;
     }
     m_printing = true;
     ApplyMapping();
     m_savedFont = std::make_unique<QFont>(m_font);
     SetFontSize(m_font.pointSize());
+    return true;
 }
 
 void TXPrint::NewPage()

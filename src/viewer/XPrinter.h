@@ -44,7 +44,8 @@ class TXPrint {
     TXPrinterOrientation Orientation() const;
     void SetOrientation(TXPrinterOrientation orientation);
 
-    void BeginDoc();
+    // False when the job has no device or the device refuses it; nothing is printed then.
+    bool BeginDoc();
     void NewPage();
     void EndDoc();
 

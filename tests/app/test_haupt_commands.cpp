@@ -7,8 +7,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QTableWidget>
+#include <QTest>
 #include <QToolBar>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace zarvo::test {
@@ -92,6 +95,45 @@ TEST(HauptCommands, MarkAsReadDownloadsOnlyWithAMessageRow)
     EXPECT_NE(modem.emulator().directory().at(0).state, 255);
     EXPECT_EQ(w.haupt.Cell(2, 1), "false"); // the list shows the flags of its last rebuild
     EXPECT_TRUE(w.played.empty());
+}
+
+// The list keeps its current row across a rebuild and always shows it selected; without one the
+// row commands are greyed and send nothing; Enter opens the row; the window stays centred.
+TEST(HauptCommands, CurrentRowSurvivesRebuildsAndIsAlwaysTheSelectedOne)
+{
+    EmulatorFixture modem(ThreeVoices(), 1, "[Modem]\nComPort=1\n" + ModemOptSection());
+    HauptWindows w;
+    w.haupt.show();
+    w.haupt.FormActivate();
+    ASSERT_EQ(w.haupt.RowCount(), 4);
+    const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    EXPECT_LE(std::abs(w.haupt.geometry().center().x() - centre.x()), 2) << "centred at its fitted width";
+
+    QTableWidget* grid = w.haupt.findChild<QTableWidget*>("SG");
+    w.haupt.SetCurrentRow(2);
+    w.action("AC_Modemreset")->trigger(); // Ctrl+R rebuilds the list
+    EXPECT_EQ(w.haupt.CurrentRow(), 2);
+    EXPECT_TRUE(grid->selectionModel()->isRowSelected(1, {}));
+
+    // No current row: the row commands are greyed and do nothing.
+    w.haupt.SetCurrentRow(0);
+    for (const char* name : {"Abspielen", "LAbspielen", "LStoppen", "AC_Nachrge"})
+        EXPECT_FALSE(w.action(name)->isEnabled()) << name;
+    modem.clearTranscript();
+    w.haupt.LStoppenExecute();
+    EXPECT_TRUE(modem.transcript().empty());
+
+    // A current cell given without a selection (as a focus change does) is shown selected.
+    grid->selectionModel()->setCurrentIndex(grid->model()->index(2, 0), QItemSelectionModel::NoUpdate);
+    EXPECT_TRUE(grid->selectionModel()->isRowSelected(2, {}));
+    EXPECT_TRUE(w.action("LStoppen")->isEnabled());
+
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_EQ(w.played.size(), 1u) << "Enter plays the row as a double click does";
+
+    // The voice window's help button carries the main window's help image.
+    const auto* help = w.wave->findChild<QToolButton*>("SpeedButton3");
+    EXPECT_EQ(help->icon().pixmap(16).toImage(), w.action("Hilfe")->icon().pixmap(16).toImage());
 }
 
 TEST(HauptCommands, ReloadReconnectsAndAlwaysRebuilds)

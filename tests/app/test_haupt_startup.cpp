@@ -1,11 +1,14 @@
 // Start-up of the main window on the emulated modem: settings, connection, the forced port choice,
 // and activations.
 #include "BuildPaths.h"
+#include "common/IniProfile.h"
 #include "test_haupt_fixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QTemporaryFile>
 #include <QTest>
@@ -139,6 +142,80 @@ TEST(HauptStartup, WithoutPortTheOptionsDialogOpensOnModemUntilOneIsChosen)
     const auto t = modem.transcript();
     EXPECT_EQ(CountOf(t, "ATE0#MDL?"), 1);
     EXPECT_LT(IndexOf(t, "ATE0#MDL?"), IndexOf(t, "ATE0V1+MSR=0"));
+}
+
+// The option settings among the lines the modem received (queries and the list are not).
+std::vector<std::string> OptionWrites(const std::vector<std::string>& lines)
+{
+    std::vector<std::string> writes;
+    for (const std::string& line : lines)
+        for (const char* prefix : {"ATE0V1+MCD=", "ATE0V1+MCF=", "ATE0V1+MCL=", "ATE0V1+MCM=", "ATE0V1+MCP=",
+                                   "ATE0V1+MCR=", "ATE0V1+MCV=", "ATE0V1+MFI=", "ATE0V1+MCW"})
+            if (line.rfind(prefix, 0) == 0)
+                writes.push_back(line);
+    return writes;
+}
+
+// Settings without [ModemOpt] (a first start, a hand-made file): the modem's own options are the
+// truth. The start-up and the forced port choice write nothing the user did not change.
+TEST(HauptStartup, WithoutOptionsInTheFileTheModemsOwnAreKept)
+{
+    emu::EmulatorOptions o;
+    o.settings.faxRecv = o.settings.voiceRecv = true;
+    o.settings.rings = 3;
+    o.settings.password = "1234";
+    o.settings.faxId = "Eigene ID";
+    const struct {
+        const char* name;
+        QString ini;
+        bool setMonitor; // the user checks the call monitor in the forced port choice
+        std::vector<std::string> writes;
+    } cases[] = {
+        {"configured port", "[Modem]\nComPort=1\n", false, {}},
+        {"port chosen, nothing changed", "", false, {}},
+        {"port chosen, monitor checked", "", true, {"ATE0V1+MCM=1", "ATE0V1+MCW"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EmulatorFixture modem(o, 1, c.ini);
+        HauptWindows w;
+        w.optionenHook = [&](TOptionen& dialog) {
+            dialog.findChild<QComboBox*>("CBComPort")->setCurrentIndex(0);
+            if (c.setMonitor)
+                dialog.findChild<QCheckBox*>("CBCall_Monitor")->setChecked(true);
+            dialog.OkBtnClick();
+            return 1;
+        };
+        w.haupt.FormActivate();
+        EXPECT_EQ(OptionWrites(modem.transcript()), c.writes);
+        const emu::SelfModeSettings stored = modem.emulator().storedSettings();
+        EXPECT_TRUE(stored.faxRecv);
+        EXPECT_TRUE(stored.voiceRecv);
+        EXPECT_EQ(stored.callMonitor, c.setMonitor);
+        EXPECT_EQ(stored.password, "1234");
+        EXPECT_EQ(stored.faxId, "Eigene ID");
+        const tModemOptions& kept = w.haupt.Opts.ModemOptions;
+        EXPECT_TRUE(kept.FaxRecv);
+        EXPECT_EQ(kept.RingSetup, 3);
+        EXPECT_EQ(kept.FaxId, QStringLiteral("Eigene ID"));
+        // The file gets the modem's options with OK, never the defaults that stood in for them.
+        const IniProfile file(TOptionen::SettingsFileName());
+        EXPECT_EQ(file.readString("ModemOpt", "Fax_ID", "-"), c.ini.isEmpty() ? "Eigene ID" : "-");
+        EXPECT_EQ(file.readString("ModemOpt", "Fax_recv", "-"), c.ini.isEmpty() ? "1" : "-");
+    }
+}
+
+// A port without the modem: nothing is written, and the status bar says what failed.
+TEST(HauptStartup, WithoutTheModemTheFailureStaysShown)
+{
+    emu::EmulatorOptions o;
+    o.identity = "Hayes Accura 56K";
+    EmulatorFixture modem(o, 1, "[Modem]\nComPort=1\n" + ModemOptSection());
+    HauptWindows w;
+    w.haupt.FormActivate();
+    EXPECT_EQ(CountOf(modem.transcript(), "ATE0#MDL?"), 1);
+    EXPECT_TRUE(OptionWrites(modem.transcript()).empty());
+    EXPECT_EQ(w.haupt.StatusPanel0->text(), QStringLiteral("Am Com1 befindet sich kein USR Modem"));
 }
 
 TEST(HauptStartup, ShowingTheWindowAndReturningFromADialogActivateIt)

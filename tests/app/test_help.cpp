@@ -55,7 +55,7 @@ TEST_F(HelpTest, WithoutABrowserTheMessageNamesThePage)
     SetHelpUrlOpener([](const QUrl&) { return false; });
     ShowHelpTopic(nullptr, QStringLiteral("optdlg.htm#modme"));
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_TRUE(boxes.shown[0].text.endsWith(QStringLiteral("/help/optdlg.htm")))
+    EXPECT_TRUE(boxes.shown[0].text.endsWith(QStringLiteral("/help/optdlg.htm#modme"))) // the anchor too
         << boxes.shown[0].text.toStdString();
 }
 

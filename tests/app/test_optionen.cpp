@@ -152,7 +152,9 @@ TEST_F(OptionenTest, ForcedNewPortIsTakenWithoutTestOrMessage)
     TOpts wanted = opts;
     wanted.ComPort = 5;
     wanted.ForcePort = true;
-    EXPECT_TRUE(dialog->ApplyOpts(wanted));
+    // The port is taken; nothing answers there, so the options are not reported as set.
+    EXPECT_FALSE(dialog->ApplyOpts(wanted));
+    EXPECT_FALSE(status.history.contains(QStringLiteral("Modem wurde eingestellt.")));
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_EQ(opts.ComPort, 5);
     EXPECT_EQ(zarvo.MainPort->ComPort(), pnCOM5);
@@ -323,6 +325,79 @@ TEST_F(OptionenTest, FaxIdKeepsOnlyWhatTheQuotedCommandCarries)
     EXPECT_EQ(modem.transcript(), Then(kQueries, {"ATE0V1+MFI=\"xy\"", "ATE0V1+MCW"}));
 }
 
+// The modem takes 20 characters of fax ID: the field keeps no more. Where the modem refuses an
+// option all the same, nothing is stored with "+MCW" and neither the status bar nor the dialog
+// claims success.
+TEST_F(OptionenTest, RefusedOptionIsReportedAndNeverStored)
+{
+    Show([&] {
+        Child<QLineEdit>("EdFax_ID")->setText(QString(25, u'F'));
+        Child<QPushButton>("OkBtn")->click();
+    });
+    EXPECT_EQ(modem.transcript(),
+              Then(kQueries, {"ATE0V1+MFI=\"" + std::string(20, 'F') + "\"", "ATE0V1+MCW"}));
+    EXPECT_EQ(status.current, QStringLiteral("Modem wurde eingestellt."));
+
+    emu::Faults refuse;
+    refuse.error.match = "+MFI=";
+    modem.setFaults(refuse);
+    modem.clearTranscript();
+    status.history.clear();
+    Show([&] {
+        Child<QLineEdit>("EdDR_Password")->setText(QStringLiteral("4321"));
+        Child<QLineEdit>("EdFax_ID")->setText(QStringLiteral("Neu"));
+        Child<QPushButton>("OkBtn")->click();
+    });
+    const Lines t = modem.transcript();
+    const auto count = [&t](const std::string& line) { return std::count(t.begin(), t.end(), line); };
+    EXPECT_EQ(count("ATE0V1+MCP=4321"), 1);
+    EXPECT_EQ(count("ATE0V1+MFI=\"Neu\""), 1);
+    EXPECT_EQ(count("ATE0V1+MCW"), 0);
+    EXPECT_EQ(modem.emulator().storedSettings().password, "1234") << "nothing stored";
+    EXPECT_FALSE(status.history.contains(QStringLiteral("Modem wurde eingestellt.")));
+    EXPECT_EQ(status.current, QStringLiteral("Fehlschlag bei ATE0V1+MFI=\"Neu\""));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("Das Modem wurde nicht eingestellt")));
+}
+
+// Enter in a text field means OK, never the focused page's button; the buttons stand in the order
+// OK, Hilfe, Abbrechen; a pasted line break never reaches a field.
+TEST_F(OptionenTest, EnterMeansOkAndTheButtonsKeepTheirOrder)
+{
+    QTemporaryDir config;
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    std::vector<int> lefts;
+    const int result = Show([&] {
+        for (const char* name : {"OkBtn", "BitBtn1", "BitBtn2"})
+            lefts.push_back(Child<QPushButton>(name)->mapTo(dialog.get(), QPoint()).x());
+        dialog->SetActivePage(TOptionen::Page::TSProg);
+        auto* ext = Child<QLineEdit>("EExtFax");
+        ext->setText(QStringLiteral("viewer\n--evil\r"));
+        EXPECT_EQ(ext->text(), QStringLiteral("viewer--evil"));
+        ext->setFocus();
+        QTest::keyClick(ext, Qt::Key_Return);
+    });
+    saved.isNull() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", saved);
+    EXPECT_EQ(result, QDialog::Accepted);
+    EXPECT_FALSE(QFile::exists(config.filePath(QStringLiteral("autostart/ZARVO2.desktop"))));
+    ASSERT_EQ(lefts.size(), 3u);
+    EXPECT_LT(lefts[0], lefts[1]);
+    EXPECT_LT(lefts[1], lefts[2]);
+    EXPECT_EQ(FileValue("Prog", "ExtFax"), QStringLiteral("viewer--evil"));
+}
+
+TEST(OptionChecksTest, PasswordIsDigitsOnly)
+{
+    const struct {
+        const char* text;
+        bool ok;
+    } cases[] = {{"", true},     {"0815", true}, {"-12", false}, {" 12", false},
+                 {"12 ", false}, {"+1", false},  {"1a", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(PasswordAcceptable(QString::fromLatin1(c.text)), c.ok) << c.text;
+}
+
 // A settings file that cannot be written (here a folder stands in its place, which stops root too).
 TEST(OptionenFileTest, UnwritableFileKeepsTheDialogOpenAfterApplying)
 {
@@ -344,9 +419,11 @@ TEST(OptionenFileTest, UnwritableFileKeepsTheDialogOpenAfterApplying)
     };
     EXPECT_EQ(dialog.ShowModal(), QDialog::Rejected);
     saved.isNull() ? qunsetenv("ZARVO_HOME") : qputenv("ZARVO_HOME", saved);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);
-    EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("In "))) << boxes.shown[0].text.toStdString();
+    // Without a modem nothing was set, which is said first; then the file's failure.
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("Das Modem wurde nicht eingestellt")));
+    EXPECT_EQ(boxes.shown[1].kind, ScriptedMessages::Kind::Error);
+    EXPECT_TRUE(boxes.shown[1].text.startsWith(QStringLiteral("In "))) << boxes.shown[1].text.toStdString();
     EXPECT_EQ(opts.ModemOptions.FaxId, QStringLiteral("Neu")) << "applied all the same";
 }
 

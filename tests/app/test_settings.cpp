@@ -36,6 +36,7 @@ TOpts Defaults()
     TOpts o;
     o.LineKabel = o.DFUE = o.TOnline2 = o.Faxmon = o.Autonachr = o.UnAbEn = true;
     o.AutonTi = 10;
+    o.ModemOptionsHeld = false; // no [ModemOpt]: the modem's own options count
     return o;
 }
 
@@ -100,6 +101,26 @@ TEST_F(SettingsFile, SavedInOrderAndReadBackTheSame)
     TOpts o = Defaults(); // nothing of the old record may leak through
     LoadSettings(o, name);
     EXPECT_EQ(o, Unusual());
+}
+
+// A line break in a value would become a line of its own that the file keeps: never written.
+TEST_F(SettingsFile, LineBreaksInValuesAreNeverWritten)
+{
+    TOpts o = Unusual();
+    o.ExtFax = QStringLiteral("view\r\n[Evil]\nComPort=3");
+    o.ModemOptions.FaxId = QStringLiteral("a\nb");
+    SaveSettings(o, name);
+    EXPECT_TRUE(contents().contains("ExtFax=view[Evil]ComPort=3\n"));
+    EXPECT_EQ(contents().count('\n'), 23) << "one line per key and section";
+    TOpts back;
+    LoadSettings(back, name);
+    EXPECT_EQ(back.ModemOptions.FaxId, QStringLiteral("ab"));
+    EXPECT_EQ(back.ComPort, 9);
+
+    QFile::remove(name);
+    o.ModemOptionsHeld = false; // defaults standing in for the modem's options are never saved
+    SaveSettings(o, name);
+    EXPECT_FALSE(contents().contains("[ModemOpt]"));
 }
 
 TEST_F(SettingsFile, UnwritableFileRaisesTheWriteError)

@@ -115,6 +115,27 @@ TEST(EmulatorCommandLine, ArrivalsTakeTheirTimeTypeAndDescription)
     EXPECT_EQ(a[2].message.id, "");
 }
 
+// The modem keeps caller and fax IDs in Latin-1; the command line gives them in the locale's UTF-8.
+TEST(EmulatorCommandLine, TextsAreStoredAsLatin1)
+{
+    QTemporaryDir dir;
+    const auto data = writeFile(dir, "d.bin", "abc");
+    const struct {
+        std::string given, stored;
+    } cases[] = {
+        {"Anruf M\xC3\xBCller", "Anruf M\xFCller"}, // UTF-8
+        {"M\xFCller", "M\xFCller"},                 // Latin-1 already: no valid UTF-8
+        {"\xE2\x82\xAC 5", "? 5"},                  // beyond Latin-1
+        {"plain", "plain"},
+    };
+    for (const auto& c : cases) {
+        CommandLine cl = parseCommandLine({"--id", c.given, "--data", data, "--options", "MFI=" + c.given});
+        ASSERT_EQ(cl.options.messages.size(), 1u);
+        EXPECT_EQ(cl.options.messages[0].id, c.stored) << c.given;
+        EXPECT_EQ(cl.options.settings.faxId, c.stored) << c.given;
+    }
+}
+
 TEST(EmulatorCommandLine, RefusesBadArguments)
 {
     std::vector<std::vector<std::string>> bad = {

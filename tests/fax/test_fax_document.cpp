@@ -148,7 +148,7 @@ TEST(FaxDocumentTest, OtherExtensionLoadsNothing)
     doc.SplitPages();
     EXPECT_FALSE(doc.OpenFile(dir.file("note.txt").string()));
     EXPECT_EQ(doc.PageCount, 2);
-    EXPECT_TRUE(doc.Pages[0].empty());
+    EXPECT_EQ(doc.Pages[0], B({7})) << "the fax on show stays whole";
     EXPECT_EQ(doc.Pages[1], B({8}));
 }
 

@@ -63,7 +63,7 @@ TEST(MemoryOperations, NoModemThenBusyThenIndexBeforeAnyTraffic)
     EXPECT_TRUE(modem.transcript().empty());
     EXPECT_EQ(c.status.history.mid(0, 4),
               QStringList({"Modem wird ausgelesen.", "Modem ausgelesen.",
-                           "Modem wird eingestellt.Bitte warten", "Modem wurde eingestellt."}));
+                           "Modem wird eingestellt.Bitte warten", "Modem wurde nicht eingestellt."}));
 }
 
 TEST(MemoryStatusQuery, RefusedQueriesFailAndLeaveTheRecords)

@@ -38,8 +38,8 @@ Lines Then(Lines lines, const Lines& more)
     return lines;
 }
 
-// The status texts of WriteOptions with `steps` progress texts.
-QStringList WriteTexts(int steps)
+// The status texts of WriteOptions with `steps` progress texts and the closing text.
+QStringList WriteTexts(int steps, const QString& last = QStringLiteral("Modem wurde eingestellt."))
 {
     const QStringList progress = {
         "Modem wird eingestellt.Bitte warten 1/9",        "Modem wird eingestellt.Bitte warten 2/9",
@@ -48,7 +48,7 @@ QStringList WriteTexts(int steps)
         "Modem wird eingestellt.Bitte warten 7/9",        "Modem wird eingestellt.Fax ID       8/9",
         "Modem wird eingestellt.Abspeichern  9/9"};
     return QStringList{"Modem wird eingestellt.Bitte warten", "Modem wird ausgelesen.", "Modem ausgelesen."} +
-           progress.mid(0, steps) + QStringList{"Modem wurde eingestellt."};
+           progress.mid(0, steps) + QStringList{last};
 }
 
 TEST(ReadOptions, ReadsTheEightSettingsInOrder)
@@ -155,7 +155,8 @@ TEST(WriteOptions, StopsAtTheFirstRefusal)
     o.FaxId = QStringLiteral("Other");
     EXPECT_EQ(c.z.WriteOptions(o), 8);
     EXPECT_EQ(modem.transcript(), Then(kQueries, {"ATE0V1+MCD=0", "ATE0V1+MCF=1"}));
-    EXPECT_EQ(c.status.history, WriteTexts(8)) << "the texts run on to 8/9, without 9/9";
+    EXPECT_EQ(c.status.history, WriteTexts(8, QStringLiteral("Fehlschlag bei ATE0V1+MCF=1")))
+        << "the texts run on to 8/9, without 9/9, and end on the refusal, never on success";
     EXPECT_EQ(modem.emulator().storedSettings(), ModemSettings()) << "nothing stored";
 }
 

@@ -3,6 +3,7 @@
 // PDF file read back with poppler-utils.
 
 #include "EmulatorFixture.h" // TempProgramDir, readDemoFile
+#include "ScriptedMessages.h"
 #include "fax/FaxDocument.h"
 #include "modem/Zarvo.h"
 #include "viewer/FRHaupt.h"
@@ -16,10 +17,13 @@
 #include <QClipboard>
 #include <QFile>
 #include <QImage>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScrollArea>
 #include <QStandardPaths>
+#include <QStatusTipEvent>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -202,10 +206,98 @@ TEST_F(FaxViewTest, PrintsChosenPagesAndEndsOnTheLastOne)
         << images.toStdString();
     EXPECT_FALSE(images.contains("jpeg")) << images.toStdString();
 
-    // An empty range starts and ends a job with nothing drawn.
+    // An empty range starts no job at all: a printer would give out a blank sheet.
     PrintToPdf(view, out.filePath("empty.pdf"));
     view.PrintPages(2, 1);
     EXPECT_EQ(view.Doc.CurrentPage, 2);
+    EXPECT_FALSE(QFile::exists(out.filePath("empty.pdf")));
+}
+
+int PdfPages(const QString& file)
+{
+    const QRegularExpressionMatch m =
+        QRegularExpression("Pages:\\s+(\\d+)").match(RunTool("pdfinfo", {file}));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+// The print dialog opens on all pages every time; copies and reverse order reach a PDF file; a job
+// that cannot start says so; an empty viewer starts none.
+TEST_F(FaxViewTest, PrintJobsFollowTheDialogAndNeverWasteASheet)
+{
+    if (!HavePoppler())
+        GTEST_SKIP() << "poppler-utils missing";
+    QTemporaryDir out;
+    test::ScriptedMessages boxes;
+    TFaxView empty;
+    PrintToPdf(empty, out.filePath("none.pdf"));
+    empty.PrintPages(0, 0);
+    EXPECT_FALSE(QFile::exists(out.filePath("none.pdf")));
+
+    TFaxView view;
+    view.show();
+    view.DecodeFax(DemoFax());
+    PrintToPdf(view, out.filePath("range.pdf"));
+    std::vector<QAbstractPrintDialog::PrintRange> opened;
+    Dialogs().runModal = [&](QDialog& d) {
+        auto& dialog = static_cast<QPrintDialog&>(d);
+        opened.push_back(dialog.printRange());
+        if (opened.size() == 1) { // the user asks for page 2 only
+            dialog.setPrintRange(QAbstractPrintDialog::PageRange);
+            dialog.setFromTo(2, 2);
+        }
+        return true;
+    };
+    view.Drucken->trigger();
+    EXPECT_EQ(PdfPages(out.filePath("range.pdf")), 1);
+    PrintToPdf(view, out.filePath("all.pdf"));
+    view.Drucken->trigger();
+    EXPECT_EQ(opened, (std::vector{QAbstractPrintDialog::AllPages, QAbstractPrintDialog::AllPages}));
+    EXPECT_EQ(PdfPages(out.filePath("all.pdf")), 3);
+
+    PrintToPdf(view, out.filePath("copies.pdf"));
+    view.XPrint1.Printer().setCopyCount(2);
+    view.XPrint1.Printer().setPageOrder(QPrinter::LastPageFirst);
+    view.PrintPages(0, 1);
+    EXPECT_EQ(PdfPages(out.filePath("copies.pdf")), 4);
+    EXPECT_EQ(view.Doc.CurrentPage, 0) << "the reversed job ends on the first page";
+    EXPECT_TRUE(boxes.shown.empty());
+
+    PrintToPdf(view, out.filePath("no such folder/x.pdf"));
+    view.PrintPages(0, 0);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Der Druckauftrag konnte nicht gestartet werden."));
+}
+
+// A file that is no fax is reported and the fax on show stays; a hovered command's hint leaves the
+// page panels alone.
+TEST_F(FaxViewTest, ForeignFileAndHintsLeaveTheShownFax)
+{
+    QTemporaryDir dir;
+    const QString text = dir.filePath("notiz.txt");
+    QFile file(text);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("kein Fax");
+    file.close();
+    test::ScriptedMessages boxes;
+    TFaxView view;
+    view.show();
+    view.DecodeFax(DemoFax());
+    const QSize shown = view.ImageSize();
+    Dialogs().openFile = [&](QWidget*) { return text; };
+    view.Open_file->trigger();
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_TRUE(boxes.shown[0].text.contains("notiz.txt"));
+    EXPECT_EQ(view.PanelText(0), "Dargestellt");
+    EXPECT_EQ(view.Doc.PageCount, 3);
+    EXPECT_EQ(view.ImageSize(), shown);
+    EXPECT_FALSE(view.Doc.Pages[0].empty());
+
+    view.zoom_in->showStatusText(&view);
+    EXPECT_EQ(view.PanelText(1), "Seite 1/3");
+    EXPECT_EQ(view.PanelText(2), QStringLiteral("Vergrößert das Bild"));
+    QStatusTipEvent leave{QString()};
+    QApplication::sendEvent(&view, &leave);
+    EXPECT_TRUE(view.PanelText(2).isEmpty());
 }
 
 TEST_F(FaxViewTest, PrintedPageLandsWhereTheRectangleSays)

@@ -16,10 +16,46 @@ TEST(ViewGeometry, ZoomRoundsHalvesToEvenAndIsCapped)
     EXPECT_EQ(ZoomOut(QSize(1731, 3)), QSize(866, 2));      // 865.5 -> 866, 1.5 -> 2
     EXPECT_EQ(ZoomIn(QSize(864, 550)), QSize(1728, 1100));
     EXPECT_EQ(ZoomOut(QSize(1, 1)), QSize(0, 0)); // zooming out may make the page vanish
-    QSize s(1728, 2300);
-    for (int i = 0; i < 40; ++i)
+    // At the cap both sides shrink by one factor: the page keeps its proportion, and zooming back
+    // out returns close to where it started.
+    const QSize starts[] = {QSize(1728, 2300), QSize(560, 744), QSize(3000, 10)};
+    for (const QSize start : starts) {
+        QSize s = start;
+        for (int i = 0; i < 7; ++i)
+            s = ZoomIn(s);
+        EXPECT_LE(std::max(s.width(), s.height()), kMaxImageSide);
+        EXPECT_NEAR(double(s.width()) / s.height(), double(start.width()) / start.height(),
+                    0.01 * start.width() / start.height());
+        for (int i = 0; i < 40; ++i)
+            s = ZoomIn(s);
+        EXPECT_EQ(std::max(s.width(), s.height()), kMaxImageSide);
+    }
+    QSize s(560, 744);
+    for (int i = 0; i < 7; ++i)
         s = ZoomIn(s);
-    EXPECT_EQ(s, QSize(kMaxImageSide, kMaxImageSide));
+    for (int i = 0; i < 7; ++i)
+        s = ZoomOut(s);
+    EXPECT_NEAR(s.width(), 560 * 32767 / (744 * 128.0), 2);
+    EXPECT_NEAR(s.height(), 256, 1);
+}
+
+TEST(FaxPrinting, PrintSequenceOrdersCopiesAndPages)
+{
+    const struct {
+        int first, last, copies;
+        bool collate, reverse;
+        std::vector<int> pages;
+    } cases[] = {
+        {0, 2, 1, true, false, {0, 1, 2}},
+        {0, 1, 2, true, false, {0, 1, 0, 1}},
+        {0, 1, 2, false, false, {0, 0, 1, 1}},
+        {1, 2, 2, true, true, {2, 1, 2, 1}},
+        {0, 0, 0, true, false, {0}}, // no copies counts as one
+        {2, 1, 3, true, false, {}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PrintSequence(c.first, c.last, c.copies, c.collate, c.reverse), c.pages)
+            << c.first << ".." << c.last << " x" << c.copies;
 }
 
 TEST(ViewGeometry, FitPageAndWidth)

@@ -36,6 +36,36 @@ int toInt(const std::string& s, const std::string& what, int lo, int hi)
     return v;
 }
 
+// The modem keeps its texts in Latin-1, the command line comes in the locale's encoding. A text
+// that is valid UTF-8 (every current locale) is converted, a character beyond Latin-1 becoming '?';
+// anything else is taken as Latin-1 already.
+std::string commandLineText(const std::string& text)
+{
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t extra = c < 0x80             ? 0
+                                  : (c & 0xE0) == 0xC0 ? 1
+                                  : (c & 0xF0) == 0xE0 ? 2
+                                  : (c & 0xF8) == 0xF0 ? 3
+                                                       : 4;
+        if (extra == 4)
+            return text;
+        unsigned long code = extra == 0 ? c : c & (0x3F >> extra);
+        for (std::size_t k = 1; k <= extra; ++k) {
+            if (i + k >= text.size())
+                return text;
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return text;
+            code = (code << 6) | (next & 0x3F);
+        }
+        out += code <= 0xFF ? static_cast<char>(code) : '?';
+        i += extra + 1;
+    }
+    return out;
+}
+
 bool toBool(const std::string& s, const std::string& what)
 {
     return toInt(s, what, 0, 1) == 1;
@@ -134,7 +164,7 @@ SelfModeSettings parseSettings(const std::string& list, SelfModeSettings s)
         else if (key == "MCP")
             s.password = value;
         else if (key == "MFI")
-            s.faxId = value;
+            s.faxId = commandLineText(value);
         else
             throw UsageError("--options: unknown key " + key);
     }
@@ -240,7 +270,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             o.arrivals.back().message = describe(std::move(o.arrivals.back().message));
         }
         else if (a == "--id") {
-            pending.id = value();
+            pending.id = commandLineText(value());
         }
         else if (a == "--new" || a == "--listened" || a == "--downloaded") {
             pending.state = a == "--new" ? 255 : a == "--listened" ? 253 : 252;

@@ -1,5 +1,6 @@
 // The voice window on a demo message, with and without a sound output.
 #include "Shots.h"
+#include "app/UHauptImages.h"
 #include "app/UWave.h"
 #include "app/UWavePlayer.h"
 #include "common/ProgramPaths.h"
@@ -26,6 +27,8 @@ static zarvo::shots::Register reg("voice", [](zarvo::shots::Context& c) {
     for (const bool sound : {true, false}) {
         zarvo::TWave wave;
         wave.Player().SetOutputAllowed(sound);
+        wave.SetGlyphs(zarvo::ImageList1(9), zarvo::ImageList1(5),
+                       zarvo::ImageList1(8)); // as the program does
         wave.SetFileName(wav);
         if (wave.Open())
             c.save(&wave, QLatin1String(sound ? "voice-window" : "voice-window-nosound"));

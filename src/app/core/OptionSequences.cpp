@@ -6,6 +6,8 @@
 #include "modem/SerialErrors.h"
 #include "modem/Zarvo.h"
 
+#include <algorithm>
+
 namespace zarvo {
 
 QString NoModemText(quint8 port)
@@ -29,12 +31,36 @@ QString PortTestText(quint8 result)
     }
 }
 
-bool ApplyOptions(TZarvo& zarvo, TOpts& current, const TOpts& wanted)
+namespace {
+
+// The options the user meant: where a field still shows what it was shown with, the modem's value.
+tModemOptions Merged(const tModemOptions& wanted, const tModemOptions& shown, const tModemOptions& modem)
+{
+    tModemOptions m = modem;
+    auto take = [](auto& to, const auto& want, const auto& was) {
+        if (want != was)
+            to = want;
+    };
+    take(m.DialupRetr, wanted.DialupRetr, shown.DialupRetr);
+    take(m.FaxRecv, wanted.FaxRecv, shown.FaxRecv);
+    take(m.CallMonitor, wanted.CallMonitor, shown.CallMonitor);
+    take(m.DRPassword, wanted.DRPassword, shown.DRPassword);
+    take(m.RingSetup, wanted.RingSetup, shown.RingSetup);
+    take(m.VoiceRecv, wanted.VoiceRecv, shown.VoiceRecv);
+    take(m.FaxId, wanted.FaxId, shown.FaxId);
+    m.LocalMode = false;
+    return m;
+}
+
+} // namespace
+
+ApplyResult ApplyOptions(TZarvo& zarvo, TOpts& current, const TOpts& wanted, const tModemOptions* shown)
 {
     TOpts copy = wanted;
     copy.ModemOptions.LocalMode = false;
-    // A hand-edited settings file may hold a quote, which would end the quoted fax ID early.
-    copy.ModemOptions.FaxId = ModemTextOnly(copy.ModemOptions.FaxId);
+    // A hand-edited settings file may hold a quote, which would end the quoted fax ID early, or
+    // more than the modem takes, which it would refuse at every return to self mode.
+    copy.ModemOptions.FaxId = ModemTextOnly(copy.ModemOptions.FaxId).left(kModemTextMax);
     bool ok = true;
     if (current.ComPort != copy.ComPort) {
         if (copy.ForcePort)
@@ -44,24 +70,33 @@ bool ApplyOptions(TZarvo& zarvo, TOpts& current, const TOpts& wanted)
     }
     if (!ok) {
         Messages().information(kAppCaption, WithPortProblem(NoModemText(copy.ComPort), zarvo.PortProblem));
-        return false;
+        return ApplyResult::NoModem;
     }
-    zarvo.WriteOptions(copy.ModemOptions);
+    if (!copy.ModemOptionsHeld) {
+        // Defaults written over the modem's own options would switch its reception off.
+        tModemOptions modem;
+        if (zarvo.ReadOptions(modem) != 0) {
+            zarvo.ShowStatus(QStringLiteral("Modem wurde nicht eingestellt."));
+            current = copy;
+            current.ModemOptions = wanted.ModemOptions;
+            return ApplyResult::NotWritten;
+        }
+        copy.ModemOptions = Merged(copy.ModemOptions, shown ? *shown : wanted.ModemOptions, modem);
+        copy.ModemOptionsHeld = true;
+    }
+    const bool written = zarvo.WriteOptions(copy.ModemOptions) == 0;
     current = copy;
-    return true;
+    return written ? ApplyResult::Applied : ApplyResult::NotWritten;
+}
+
+QString PortFailureText(quint8 port, quint8 result)
+{
+    return result == 1 ? PortTestText(1) : NoModemText(port);
 }
 
 bool PasswordAcceptable(const QString& text)
 {
-    if (text.isEmpty())
-        return true;
-    try {
-        StrToInt(text.toStdString());
-        return true;
-    }
-    catch (const ConvertError&) {
-        return false;
-    }
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 QString ModemTextOnly(const QString& text)

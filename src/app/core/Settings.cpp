@@ -27,11 +27,15 @@ void LoadSettings(TOpts& Opts, const QString& FileName)
     Opts.FaxView = ini.readInteger(kProg, QStringLiteral("FaxView"), 0);
     Opts.ExtFax = ini.readString(kProg, QStringLiteral("ExtFax"), QString());
     Opts.UnAbEn = ini.readBool(kAuto, QStringLiteral("UnAbEn"), true);
+    Opts.ModemOptionsHeld = ini.hasSection(QStringLiteral("ModemOpt"));
 }
 
 void SaveSettings(const TOpts& Opts, const QString& FileName)
 {
-    TZarvo::SaveOptions(FileName, Opts.ModemOptions);
+    // Defaults standing in for options never read must not reach the file: the next start would
+    // write them to the modem.
+    if (Opts.ModemOptionsHeld)
+        TZarvo::SaveOptions(FileName, Opts.ModemOptions);
     IniProfile ini(FileName);
     ini.writeInteger(kModem, QStringLiteral("ComPort"), Opts.ComPort);
     ini.writeBool(kModem, QStringLiteral("LineKabel"), Opts.LineKabel);

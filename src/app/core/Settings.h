@@ -21,6 +21,9 @@ struct TOpts {
     qint32 FaxView = 0;     // 0 own viewer, 1 "kodakimg.exe", 2 ExtFax
     QString ExtFax;
     bool UnAbEn = false;
+    // False while the settings file holds no [ModemOpt] section: ModemOptions are then only
+    // defaults, and the modem's own options are the truth until they have been read.
+    bool ModemOptionsHeld = true;
 
     bool operator==(const TOpts&) const = default;
 };
@@ -29,8 +32,8 @@ struct TOpts {
 // key has its fixed default. A missing file gives all defaults.
 void LoadSettings(TOpts& Opts, const QString& FileName);
 
-// Writes Opts to FileName, keeping the file's other lines. Throws IniWriteError at the first key
-// that cannot be written; the keys after it are not written.
+// Writes Opts to FileName, keeping the file's other lines; [ModemOpt] only when ModemOptionsHeld. Throws
+// IniWriteError at the first key that cannot be written; the keys after it are not written.
 void SaveSettings(const TOpts& Opts, const QString& FileName);
 
 } // namespace zarvo
