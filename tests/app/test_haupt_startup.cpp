@@ -180,7 +180,7 @@ TEST(HauptStartup, WithoutOptionsInTheFileTheModemsOwnAreKept)
         EmulatorFixture modem(o, 1, c.ini);
         HauptWindows w;
         w.optionenHook = [&](TOptionen& dialog) {
-            dialog.findChild<QComboBox*>("CBComPort")->setCurrentIndex(0);
+            dialog.ChoosePort(modem.portPathQ());
             if (c.setMonitor)
                 dialog.findChild<QCheckBox*>("CBCall_Monitor")->setChecked(true);
             dialog.OkBtnClick();
