@@ -26,6 +26,10 @@ TComPortNumber TZarvo::PortNumberToComPort(quint8 Port)
 
 quint8 TZarvo::TestPort(quint8 Port)
 {
+    if (HeldOff) {
+        ShowHeldOff();
+        return 5;
+    }
     CachedBlock = -1;
     quint8 result = 0;
     if (ReportMemo)
@@ -72,6 +76,10 @@ quint8 TZarvo::TestPort(quint8 Port)
 
 void TZarvo::ForcePort(quint8 Port)
 {
+    if (HeldOff) {
+        ShowHeldOff();
+        return;
+    }
     CachedBlock = -1;
     ShowStatus(QStringLiteral("Erzwinge Port ") + QString::number(Port));
     ProbePort->SetComPort(PortNumberToComPort(Port));
