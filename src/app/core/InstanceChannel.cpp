@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 
@@ -11,6 +12,13 @@
 namespace zarvo {
 
 namespace {
+
+// The lock and the socket are the user's alone.
+void MakeFolder(const QString& folder)
+{
+    if (QDir().mkpath(folder))
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
 
 void SendLine(QLocalSocket* socket, const char* line)
 {
@@ -24,7 +32,7 @@ void SendLine(QLocalSocket* socket, const char* line)
 
 InstanceServer::InstanceServer(Role role, QObject* parent) : QObject(parent), m_role(role)
 {
-    m_heartbeat.setInterval(1000);
+    m_heartbeat.setInterval(500);
     connect(&m_heartbeat, &QTimer::timeout, this, &InstanceServer::Heartbeat);
 }
 
@@ -209,7 +217,7 @@ QString Holder(const QLockFile& lock)
 
 UserInstance::Outcome UserInstance::StartDesktop(bool askToShow, int answerMs)
 {
-    QDir().mkpath(m_folder);
+    MakeFolder(m_folder);
     QElapsedTimer silent;
     silent.start();
     bool toldWaiting = false;
@@ -247,7 +255,7 @@ UserInstance::Outcome UserInstance::StartDesktop(bool askToShow, int answerMs)
 
 UserInstance::Outcome UserInstance::StartBatch(int answerMs)
 {
-    QDir().mkpath(m_folder);
+    MakeFolder(m_folder);
     QElapsedTimer silent;
     silent.start();
     const QString nothing = QString::fromUtf8(" Es wurde nichts gesichert und nichts gelöscht.");

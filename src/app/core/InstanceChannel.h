@@ -16,7 +16,7 @@ class QLocalSocket;
 // One Zarvo per user. The lock file "zarvo.lock" names the run that owns the modem; its local socket
 // "zarvo.sock" (both in the user's runtime folder) answers the others, a line per request:
 //   "SHOW"  a second desktop start: the owner brings its window forward and answers "SHOWN";
-//   "HOLD"  a batch run beside the desktop program: the owner answers "WAIT" every second until
+//   "HOLD"  a batch run beside the desktop program: the owner answers "WAIT" twice a second until
 //           the modem is free and held off (no command, no poll, port closed), then "HELD"; the hold
 //           lasts until the batch run closes the connection (also when it dies);
 //   a batch run that owns the lock answers every request with "BATCH".
