@@ -75,6 +75,8 @@ int main(int argc, char** argv)
     case zarvo::StartKind::Desktop:
         break;
     }
+    // Qt, the lock and the work files look here.
+    zarvo::ProgramPaths::settleRuntimeDir();
     const bool headless = start.kind == zarvo::StartKind::Headless;
     const bool batch = zarvo::IsBatchRun(arguments);
 

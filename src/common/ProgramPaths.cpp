@@ -42,6 +42,25 @@ bool ProcessRuns(qint64 pid)
 
 } // namespace
 
+void settleRuntimeDir()
+{
+    if (QDir::isAbsolutePath(qEnvironmentVariable("XDG_RUNTIME_DIR")))
+        return;
+    const QString session = QStringLiteral("/run/user/") + QString::number(::getuid());
+    const QFileInfo info(session);
+    QString dir;
+    if (info.isDir() && info.ownerId() == ::getuid() && info.isWritable()) {
+        dir = session;
+    }
+    else {
+        dir = BaseDir([](const char* name) { return qgetenv(name); }, "XDG_CACHE_HOME",
+                      QDir::homePath() + QStringLiteral("/.cache")) +
+              QStringLiteral("/zarvo/runtime");
+        MakePrivateFolder(dir);
+    }
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
+}
+
 UserFolders userFolders(const std::function<QByteArray(const char*)>& read, const QString& home,
                         const QString& exeDir, qint64 pid)
 {

@@ -21,6 +21,11 @@ struct UserFolders {
     QStringList oldSettingsPlaces;
 };
 
+// Gives the process an XDG_RUNTIME_DIR where none is set (cron, su): the login session's
+// /run/user/<uid> when it exists and is the user's, so a batch run from cron meets the desktop
+// program's lock; else a private folder in the cache. Qt would otherwise make one in /tmp.
+void settleRuntimeDir();
+
 // The folders from the environment (`variable` reads one variable, `home` is the user's home) and
 // the process id; nothing is created.
 UserFolders userFolders(const std::function<QByteArray(const char*)>& variable, const QString& home,

@@ -150,6 +150,24 @@ TEST(ProgramPathsTest, OldSettingsAreTakenOverOnceAndKept)
     EXPECT_EQ(read_all(folders.config + "/ZARVO2.ini"), "[Modem]\nComPort=4\n");
 }
 
+TEST(ProgramPathsTest, ARunWithoutRuntimeFolderGetsAPrivateOneNotTmp)
+{
+    EnvGuard runtime("XDG_RUNTIME_DIR"), cache("XDG_CACHE_HOME");
+    QTemporaryDir dir;
+    qputenv("XDG_CACHE_HOME", dir.path().toUtf8());
+    for (const QByteArray& value : {QByteArray(), QByteArray("relative")}) {
+        qputenv("XDG_RUNTIME_DIR", value);
+        zarvo::ProgramPaths::settleRuntimeDir();
+        const QFileInfo settled(qEnvironmentVariable("XDG_RUNTIME_DIR"));
+        EXPECT_TRUE(settled.isAbsolute() && settled.isDir()) << settled.filePath().toStdString();
+        EXPECT_FALSE(settled.filePath().startsWith("/tmp/runtime-"));
+        EXPECT_EQ(settled.permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup), 0);
+    }
+    qputenv("XDG_RUNTIME_DIR", "/run/user/4711");
+    zarvo::ProgramPaths::settleRuntimeDir();
+    EXPECT_EQ(qgetenv("XDG_RUNTIME_DIR"), "/run/user/4711") << "a set one is left alone";
+}
+
 TEST(WaitTest, DelayRunsTimersAndSleeps)
 {
     int ticks = 0;
