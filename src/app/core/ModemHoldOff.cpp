@@ -15,6 +15,9 @@ ModemHoldOff::ModemHoldOff(InstanceServer& server, std::function<bool()> busy,
         Check();
     });
     connect(&m_server, &InstanceServer::HoldEnded, this, &ModemHoldOff::Ended);
+    // A batch run that asked before this side was ready is not forgotten.
+    if (m_server.HoldWanted())
+        m_check.start();
 }
 
 bool ModemHoldOff::Active() const
