@@ -23,6 +23,7 @@ TTaskIcon::TTaskIcon(QObject* parent) : QObject(parent), m_icon(new QSystemTrayI
             break;
         }
     });
+    connect(m_icon, &QSystemTrayIcon::messageClicked, this, &TTaskIcon::OnMessageClick);
 }
 
 TTaskIcon::~TTaskIcon()
@@ -51,6 +52,15 @@ void TTaskIcon::SetHint(const QString& hint)
 {
     m_hint = hint;
     m_icon->setToolTip(hint);
+}
+
+void TTaskIcon::ShowMessage(const QString& title, const QString& text)
+{
+    if (!Available())
+        return;
+    if (!m_icon->isVisible())
+        m_icon->show();
+    m_icon->showMessage(title, text, m_iconImage);
 }
 
 void TTaskIcon::SetPopupMenu(QMenu* menu)

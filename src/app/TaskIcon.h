@@ -32,10 +32,15 @@ class TTaskIcon : public QObject {
     // The menu the notification area shows on a right click (it places it at the pointer itself).
     void SetPopupMenu(QMenu* menu);
 
+    // A balloon beside the icon, shown for a while; the icon is shown for it if it was not.
+    void ShowMessage(const QString& title, const QString& text);
+
   signals:
     void OnClick();
     void OnDblClick();
     void OnRightClick(const QPoint& screenPos);
+    // The user clicked the balloon of ShowMessage.
+    void OnMessageClick();
 
   private:
     QSystemTrayIcon* m_icon;

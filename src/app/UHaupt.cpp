@@ -1,5 +1,7 @@
 // THaupt: creation, layout and the activation sequence of the main window.
 #include "app/UHaupt.h"
+#include "app/core/BackgroundWatch.h"
+#include "app/core/CommandLine.h"
 #include "app/core/StartMode.h"
 #include "app/core/WindowFinder.h"
 #include "app/core/ras_api32.h"
@@ -10,6 +12,8 @@
 #include "app/UHauptImages.h"
 #include "app/UOptionen.h"
 #include "app/UWave.h"
+#include "app/core/AnnouncedMessages.h"
+#include "app/core/NoticeSender.h"
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
 #include "common/Targets.h"
@@ -32,6 +36,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
+#include <algorithm>
 #include <exception>
 
 namespace zarvo {
@@ -268,12 +273,27 @@ void THaupt::FormActivate()
     QuitAfterStart = false;
     if (FirstActivate) {
         FlagScope running(m_startingUp);
-        FirstActivation();
+        try {
+            FirstActivation();
+        }
+        catch (const std::exception& e) {
+            // A batch run must end whatever broke its start, or it would wait forever unseen.
+            if (!IsBatchRun(ParseCommandLine(Arguments.mid(1))))
+                throw;
+            ShowException(e);
+            ExitStatus = std::max(ExitStatus, 1);
+            QuitAfterStart = true;
+        }
     }
     if (QuitAfterStart) {
         // A batch run ends here and leaves the modem as the batch work left it.
         Opts.UnAbEn = false;
-        close();
+        if (!close()) {
+            // Refused (the modem component still busy): a batch run ends all the same.
+            ExitStatus = std::max(ExitStatus, 1);
+            m_closed = true;
+            emit Closed();
+        }
         return;
     }
     // While a batch run has the modem (or the program ends) the list stays as it is; it is read
@@ -296,8 +316,13 @@ void THaupt::FirstActivation()
         QuitAfterStart = true;
         return;
     }
-    if (Opts.ComPort != 0)
+    if (Opts.ComPort != 0) {
         Guarded([this] { ReturnToSelfMode(); });
+        // Also for whoever started the program from a terminal, cron or a timer: why the port is
+        // unusable, before anything that fails because of it.
+        if (!Zarvo1->PortProblem.isEmpty())
+            StderrMessages().error(kAppCaption, Zarvo1->PortProblem);
+    }
     while (Opts.ComPort == 0 && Optionen && !m_quitting && !ShutdownRequested()) {
         Optionen->SetActivePage(TOptionen::Page::TSModem);
         Optionen->OptsToDialog(Opts);
@@ -306,11 +331,15 @@ void THaupt::FirstActivation()
             Messages().information(kAppCaption, QString::fromUtf8("Sie müßen einen ComPort auswählen !"));
     }
     FirstActivate = false;
+    SetUpNotice();
     ProcessCommandLine();
 }
 
 void THaupt::ReturnToSelfMode()
 {
+    // Never between two exchanges of a running operation (a download in a nested wait).
+    if (!WaitWhileBusy([this] { return Zarvo1->Busy; }, [](int ms) { Delay(static_cast<quint32>(ms)); }))
+        return;
     if (Opts.ForcePort)
         Zarvo1->ForcePort(Opts.ComPort);
     else

@@ -2,6 +2,7 @@
 
 #include "app/core/ActivationFilter.h"
 #include "app/core/MessageList.h"
+#include "app/core/NewMessagePoll.h"
 #include "app/core/Settings.h"
 
 #include <QByteArray>
@@ -28,6 +29,10 @@ namespace zarvo {
 class InstanceServer;
 class ModemHoldOff;
 class ShutdownGate;
+class AnnouncedMessages;
+class NoticeSender;
+class BatchSaver;
+struct BatchSaveReport;
 class TAboutBox;
 class TOptionen;
 class TRAS;
@@ -41,7 +46,8 @@ class StatusTarget;
 // The main window: the list of the messages in the modem, the commands, the status log and the tray.
 // Split by concern: UHaupt.cpp creation and activation, UHauptActions.cpp the actions and menus,
 // UHauptList.cpp the message list, UHauptCommands.cpp the commands, the tray and closing,
-// UHauptMonitor.cpp the background tick, UHauptCommandLine.cpp the switches.
+// UHauptMonitor.cpp the background tick, UHauptCommandLine.cpp the switches, UHauptNotice.cpp the
+// new-message notice.
 class THaupt : public QMainWindow {
     Q_OBJECT
   public:
@@ -94,6 +100,13 @@ class THaupt : public QMainWindow {
     // Starts an outside program with one file argument; by default "kodakimg.exe" opens the
     // desktop's viewer for the file type and any other program is started detached.
     std::function<void(const QString& program, const QString& file)> ShellOpenHook;
+    // The new-message poll's clock (monotonic milliseconds); the steady clock by default.
+    NewMessagePoll::Clock PollClock;
+    // True while the port is held off for another program beside this one (a batch run); the
+    // poll then stays away. Not held off by default.
+    std::function<bool()> PortHeldOff;
+    // Where new-message notices go: the desktop's notification service, else the tray's balloon.
+    std::unique_ptr<NoticeSender> Notifier;
 
     // --- Start-up and activation (UHaupt.cpp) ---
     void FormActivate();
@@ -163,6 +176,14 @@ class THaupt : public QMainWindow {
     std::function<void()> ForceEnd;
     // The time the close may take after a request (tests shorten it).
     int ShutdownLimitMs = 20000;
+    // --- New-message notice (UHauptNotice.cpp) ---
+    // Polls the modem when the interval has passed and announces what is new. Run by the tick.
+    void PollNewMessages();
+    // The notice's action "Anzeigen": the window comes forward and checks for new messages.
+    void NoticeShowExecute();
+    // The tray's icon and tip follow the number of messages not listened to.
+    void UpdateTrayMark();
+    NewMessagePoll* Poll() const { return m_poll.get(); }
 
     // --- Command line (UHauptCommandLine.cpp) ---
     void ProcessCommandLine();
@@ -193,7 +214,15 @@ class THaupt : public QMainWindow {
     void SetLineActionsVisible(bool visible);
     void SyncHeldOff();
     void DismissModals();
+    void SetUpNotice();
+    bool PollMayRun() const;
+    // Batch mode (UHauptCommandLine.cpp): the report of a save on standard output or as an error,
+    // and the second look at the directory before the erase.
+    bool ReportBatchSave(const BatchSaveReport& report, const QString& folder);
+    bool SaveArrivalsBeforeErase();
 
+    std::unique_ptr<AnnouncedMessages> m_announced;
+    std::unique_ptr<NewMessagePoll> m_poll;
     std::unique_ptr<ReportTarget> m_memoTarget;
     std::unique_ptr<StatusTarget> m_panelTarget;
     std::vector<MessageRow> m_rows;
@@ -209,6 +238,7 @@ class THaupt : public QMainWindow {
     bool m_stopping = false;   // the end was asked for: work stops at its next exchange
     ModemHoldOff* m_holdOff = nullptr;
     ShutdownGate* m_shutdown = nullptr;
+    std::vector<std::shared_ptr<BatchSaver>> m_batchSavers; // one per /STP folder of this run
 };
 
 // Runs a command, showing an exception that ends it in the standard error box rather than

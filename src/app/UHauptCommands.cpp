@@ -4,6 +4,7 @@
 #include "app/TaskIcon.h"
 #include "app/UHaupt.h"
 #include "app/UOptionen.h"
+#include "app/core/BatchSave.h"
 #include "app/core/StatusLogFile.h"
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
@@ -31,8 +32,18 @@ void THaupt::AC_SpeicherloeschExecute()
 {
     if (!QuitAfterStart) {
         if (Messages().question(QStringLiteral("Zarvo"),
-                                QString::fromUtf8("Soll der Speicher wirklich gelöscht werden?")))
-            Zarvo1->ClearMemory();
+                                QString::fromUtf8("Soll der Speicher wirklich gelöscht werden?"))) {
+            // The modem answers calls while the question waits: erase only what the list showed.
+            const MessageListData now = ReadMessageList(*Zarvo1);
+            if (ListShowsSameMessages(m_rows, now))
+                Zarvo1->ClearMemory();
+            else
+                Messages().information(
+                    kAppCaption, QString::fromUtf8("Der Speicher wurde nicht gelöscht: inzwischen ist eine "
+                                                   "neue Nachricht eingegangen, oder das Verzeichnis des "
+                                                   "Modems war nicht lesbar. Die Liste zeigt jetzt den "
+                                                   "Stand des Modems."));
+        }
     }
     else {
         Zarvo1->ClearMemory();

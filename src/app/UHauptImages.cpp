@@ -1,6 +1,12 @@
 #include "app/UHauptImages.h"
 
+#include <QColor>
+#include <QPainter>
+#include <QPen>
+#include <QPixmap>
 #include <QString>
+
+#include <algorithm>
 
 // The resource file lives in a static library: its registration has to be pulled in by name.
 static void InitAppResources()
@@ -28,6 +34,24 @@ QIcon ApplicationIcon()
 {
     InitAppResources();
     return QIcon(QStringLiteral(":/icons/zarvo.svg"));
+}
+
+QIcon MarkedApplicationIcon()
+{
+    QIcon marked;
+    const QIcon base = ApplicationIcon();
+    for (const int size : {16, 22, 24, 32, 48, 64}) {
+        QPixmap pixmap = base.pixmap(size, size);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal d = size * 0.5;
+        painter.setPen(QPen(Qt::white, std::max(1.0, size / 16.0)));
+        painter.setBrush(QColor(0xd0, 0x20, 0x20));
+        painter.drawEllipse(QRectF(size - d - 0.5, 0.5, d, d));
+        painter.end();
+        marked.addPixmap(pixmap);
+    }
+    return marked;
 }
 
 } // namespace zarvo

@@ -12,5 +12,7 @@ QIcon ImageList1(int index);
 
 // The program's own icon (window, tray, about box).
 QIcon ApplicationIcon();
+// The same with a mark: unheard messages wait.
+QIcon MarkedApplicationIcon();
 
 } // namespace zarvo

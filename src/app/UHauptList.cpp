@@ -129,6 +129,10 @@ void THaupt::ShowList(const MessageListData& list)
             SG->setItem(r, c, item);
         }
     FitColumns();
+    // The poll learns the directory from the list, and what the list showed needs no notice.
+    if (m_poll && list.MessageCount >= 0 && list.Reports.size() == list.Rows.size())
+        m_poll->NoteListed(list.Reports);
+    UpdateTrayMark();
 }
 
 void THaupt::CheckNewMessages()
@@ -210,6 +214,11 @@ void THaupt::SGDblClick()
     Zarvo1->GetMessage(static_cast<quint8>(row), Data);
     if (Data.isEmpty())
         return;
+    // The download marked it read in the modem.
+    if (m_poll) {
+        m_poll->NoteHeard(row);
+        UpdateTrayMark();
+    }
     if (Data.at(0) == 'F') {
         if (Data.size() > 1)
             ShowFaxMessage(Data);

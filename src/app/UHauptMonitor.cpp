@@ -29,6 +29,12 @@ class HauptWatchHost : public WatchHost {
     void PauseMs(int ms) override { Delay(static_cast<quint32>(ms)); }
     void TestPortAndApply() override
     {
+        if (!WaitWhileBusy([this] { return m_haupt.Zarvo1->Busy; },
+                           [](int ms) { Delay(static_cast<quint32>(ms)); })) {
+            m_haupt.Zarvo1->ShowStatus(
+                QStringLiteral("Das Modem ist noch beschäftigt; es wird nicht neu verbunden."));
+            return;
+        }
         m_haupt.Zarvo1->TestPort(m_haupt.Opts.ComPort);
         if (m_haupt.Optionen)
             Guarded([this] { m_haupt.Optionen->ApplyOpts(m_haupt.Opts); });
@@ -75,7 +81,10 @@ void THaupt::Timer1Timer()
     UpdateBusyDisplay();
     WatchTOnline(state, settings, *Windows, host);
     ShowDialUpCaption(state, host);
+    // Only a link that runs over the modem's own port may ever be hung up.
+    RAS->ModemPort = Opts.ComPort != 0 ? ComPortDevicePath(Opts.ComPort) : QString();
     WatchDialUp(state, settings, *RAS, host);
+    PollNewMessages();
 }
 
 void THaupt::UpdateBusyDisplay()

@@ -5,11 +5,13 @@
 
 #include "app/HelpAccess.h"
 #include "app/UOptionenPages.h"
+#include "app/UOptionenPort.h"
 #include "app/core/Autostart.h"
 #include "app/core/OptionSequences.h"
 #include "common/Errors.h"
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
+#include "modem/SerialErrors.h"
 #include "modem/Zarvo.h"
 
 #include <QAbstractButton>
@@ -74,6 +76,8 @@ TOptionen::TOptionen(TZarvo& zarvo, TOpts& opts, QWidget* parent)
     m_pages = new QTabWidget;
     m_pages->setObjectName(QStringLiteral("PageControl1"));
     BuildOptionenPages(m_pages, *m_ui);
+    m_ports = new PortChooser(m_ui->CBComPort, m_ui->LComPortKey, this);
+    m_ports->Fill(m_opts.ComPort, SettingsFileName(), PortsInUse());
     m_pages->setCurrentWidget(m_ui->TSModem); // the page shown at design
     layout->addWidget(m_pages);
     BuildButtons();
@@ -146,9 +150,8 @@ void TOptionen::OptsToDialog(const TOpts& Opts)
     ui.CB_Endeunab->setChecked(Opts.UnAbEn);
     ui.CBa_Autonachr->setChecked(Opts.Autonachr);
     ui.SEAutonachr->setValue(Opts.AutonTi);
-    // Modem: the port paths may have changed in the settings file since the last showing.
-    FillComPortItems(ui.CBComPort);
-    ui.CBComPort->setCurrentIndex(int(Opts.ComPort) - 1);
+    // Modem: ports come and go, and the settings file may map them anew since the last showing.
+    m_ports->Fill(Opts.ComPort, SettingsFileName(), PortsInUse());
     ui.CBForcePort->setChecked(Opts.ForcePort);
     ui.CBLine->setChecked(Opts.LineKabel);
     const tModemOptions& m = Opts.ModemOptions;
@@ -172,7 +175,7 @@ void TOptionen::DialogToOpts(TOpts& Opts) const
     Opts.UnAbEn = ui.CB_Endeunab->isChecked();
     Opts.Autonachr = ui.CBa_Autonachr->isChecked();
     Opts.AutonTi = ui.SEAutonachr->value();
-    Opts.ComPort = static_cast<quint8>(ui.CBComPort->currentIndex() + 1);
+    Opts.ComPort = static_cast<quint8>(m_ports->Choice().slot);
     Opts.ForcePort = ui.CBForcePort->isChecked();
     Opts.LineKabel = ui.CBLine->isChecked();
     tModemOptions& m = Opts.ModemOptions;
@@ -207,6 +210,14 @@ void TOptionen::OkBtnClick()
 {
     TOpts collected;
     DialogToOpts(collected);
+    // A port new to the settings file gets its [Ports] key first: the test below looks it up there.
+    bool stored = false;
+    Guarded([&] {
+        m_ports->Store();
+        stored = true;
+    });
+    if (!stored)
+        return;
     {
         const InputPause pause({m_pages, findChild<QDialogButtonBox*>()});
         Guarded([&] { ApplyOpts(collected); });
@@ -236,9 +247,9 @@ void TOptionen::ComTestClick()
 {
     const InputPause pause({m_pages, findChild<QDialogButtonBox*>()});
     Guarded([this] {
-        const auto port = static_cast<quint8>(m_ui->CBComPort->currentIndex() + 1);
+        const auto port = static_cast<quint8>(m_ports->Store());
         const quint8 result = m_zarvo.TestPort(port);
-        const QString text = PortTestText(result);
+        const QString text = WithPortProblem(PortTestText(result), m_zarvo.PortProblem);
         if (!text.isEmpty())
             Messages().information(kAppCaption, text);
         if (result == 0) {
@@ -249,6 +260,19 @@ void TOptionen::ComTestClick()
             OptsToDialog(shown);
         }
     });
+}
+
+QList<int> TOptionen::PortsInUse() const
+{
+    QList<int> inUse{m_opts.ComPort};
+    if (m_zarvo.ModemFound)
+        inUse.push_back(int(m_zarvo.MainPort->ComPort()) + 1);
+    return inUse;
+}
+
+void TOptionen::ChoosePort(const QString& path)
+{
+    m_ports->ChoosePath(path);
 }
 
 void TOptionen::EdDR_PasswordChange()

@@ -3,6 +3,7 @@
 #include "app/core/Settings.h"
 
 #include <QDialog>
+#include <QList>
 
 #include <functional>
 #include <memory>
@@ -14,6 +15,7 @@ namespace zarvo {
 
 class TZarvo;
 class OptionenPages;
+class PortChooser;
 
 // The options dialog: every setting of TOpts on three pages, the port test, the autostart buttons,
 // and ApplyOpts, which makes a settings record current for the whole program. Created once; each
@@ -52,6 +54,9 @@ class TOptionen : public QDialog {
     // The settings file OK writes: ZARVO2.ini in the program's directory.
     static QString SettingsFileName();
 
+    // Chooses the port list's entry for a device path, or types the path (as a user would).
+    void ChoosePort(const QString& path);
+
     // Handlers (also reachable through the buttons, found by objectName).
     void OkBtnClick();
     void BitBtn2Click(); // Abbrechen
@@ -63,11 +68,15 @@ class TOptionen : public QDialog {
 
   private:
     void BuildButtons();
+    // The COMn the running program uses (its settings and the bound modem): a new path never
+    // takes their [Ports] key over.
+    QList<int> PortsInUse() const;
 
     TZarvo& m_zarvo;
     TOpts& m_opts;
     QTabWidget* m_pages = nullptr;
     std::unique_ptr<OptionenPages> m_ui;
+    PortChooser* m_ports = nullptr;
     bool m_inPasswordCheck = false;
 };
 

@@ -1,6 +1,7 @@
 // The options dialog's three pages: controls, texts and hints.
 #include "app/UOptionenPages.h"
 
+#include "app/core/NewMessagePoll.h"
 #include "modem/ComDrv32.h"
 
 #include <QButtonGroup>
@@ -16,8 +17,6 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QVBoxLayout>
-
-#include <limits>
 
 namespace zarvo {
 namespace {
@@ -92,25 +91,26 @@ void BuildHintergrund(QTabWidget* tabs, OptionenPages& ui)
     note->setContentsMargins(20, 0, 0, 0);
     ui.CB_Endeunab = Check("CB_Endeunab", QStringLiteral("unabhängiger Modus beim Beenden von ZARVO"),
                            QStringLiteral("aktiviert den unabhängigen Modus wenn ZARVO beendet wird."));
-    // Reserved for a later automatic notice: kept so its values survive a round trip.
-    ui.CBa_Autonachr = Check("CBa_Autonachr", QStringLiteral("Für zukünftige Versionen"),
+    // The new-message notice: polls the modem every so many minutes while the program runs.
+    ui.CBa_Autonachr = Check("CBa_Autonachr", QStringLiteral("Neue Nachrichten melden"),
                              QStringLiteral("Meldet sich automatisch, wenn neue Nachrichten eingehen"));
-    ui.SEAutonachr = Named(new QSpinBox, "SEAutonachr");
-    ui.SEAutonachr->setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+    ui.SEAutonachr =
+        Named(new QSpinBox, "SEAutonachr", QStringLiteral("Abstand zwischen zwei Abfragen des Modems"));
+    ui.SEAutonachr->setRange(kNoticeMinMinutes, kNoticeMaxMinutes);
     auto* interval = new QLabel(QStringLiteral("Testintervall in Minuten:"));
-    for (QWidget* w : {static_cast<QWidget*>(ui.CBa_Autonachr), static_cast<QWidget*>(ui.SEAutonachr),
-                       static_cast<QWidget*>(interval)}) {
-        w->setEnabled(false);
-        w->setVisible(false);
-    }
+    interval->setBuddy(ui.SEAutonachr);
+    auto* intervalRow = new QHBoxLayout;
+    intervalRow->setContentsMargins(20, 0, 0, 0);
+    intervalRow->addWidget(interval);
+    intervalRow->addWidget(ui.SEAutonachr);
+    intervalRow->addStretch();
     v->addWidget(ui.CBa_DFUE);
     v->addWidget(ui.CBa_TOnline2);
     v->addWidget(ui.CBa_Faxmon);
     v->addWidget(note);
     v->addWidget(ui.CB_Endeunab);
     v->addWidget(ui.CBa_Autonachr);
-    v->addWidget(interval);
-    v->addWidget(ui.SEAutonachr);
+    v->addLayout(intervalRow);
     v->addStretch();
     tabs->addTab(ui.TSHintergrund, QStringLiteral("Hintergrund"));
 }
@@ -127,9 +127,11 @@ void BuildModem(QTabWidget* tabs, OptionenPages& ui)
     ui.CBComPort =
         Named(new QComboBox, "CBComPort", QStringLiteral("Stellen Sie hier den Com Anschluß des Modems ein"));
     portLabel->setBuddy(ui.CBComPort);
-    FillComPortItems(ui.CBComPort);
+    ui.LComPortKey = Named(new QLabel, "LComPortKey");
+    ui.LComPortKey->setContentsMargins(4, 0, 0, 0);
     p->addWidget(portLabel);
     p->addWidget(ui.CBComPort);
+    p->addWidget(ui.LComPortKey);
     ui.ComTest = Named(new QPushButton(QStringLiteral("ComTest")), "ComTest");
     p->addWidget(ui.ComTest);
     ui.CBForcePort = Check("CBForcePort", QStringLiteral("Comport erzwingen"),
@@ -196,15 +198,6 @@ void BuildModem(QTabWidget* tabs, OptionenPages& ui)
 }
 
 } // namespace
-
-void FillComPortItems(QComboBox* box)
-{
-    const int selected = box->currentIndex();
-    box->clear();
-    for (int n = 1; n <= 9; ++n)
-        box->addItem(QStringLiteral("COM%1  (%2)").arg(n).arg(ComPortDevicePath(n)));
-    box->setCurrentIndex(selected);
-}
 
 void BuildOptionenPages(QTabWidget* tabs, OptionenPages& ui)
 {

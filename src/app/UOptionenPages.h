@@ -29,11 +29,12 @@ struct OptionenPages {
     QCheckBox* CBa_TOnline2 = nullptr;
     QCheckBox* CBa_Faxmon = nullptr;
     QCheckBox* CB_Endeunab = nullptr;
-    QCheckBox* CBa_Autonachr = nullptr; // hidden, disabled
-    QSpinBox* SEAutonachr = nullptr;    // hidden, disabled
+    QCheckBox* CBa_Autonachr = nullptr; // the new-message notice on or off
+    QSpinBox* SEAutonachr = nullptr;    // its interval in minutes
     // "Modem"
     QWidget* TSModem = nullptr;
-    QComboBox* CBComPort = nullptr;
+    QComboBox* CBComPort = nullptr; // filled and read through PortChooser
+    QLabel* LComPortKey = nullptr;  // under it: the [Ports] key the choice is kept as
     QPushButton* ComTest = nullptr;
     QCheckBox* CBForcePort = nullptr;
     QCheckBox* CBLine = nullptr;
@@ -48,9 +49,5 @@ struct OptionenPages {
 
 // Builds the three pages into `tabs`, in the order Programm, Hintergrund, Modem.
 void BuildOptionenPages(QTabWidget* tabs, OptionenPages& ui);
-
-// Fills the port drop-down with "COM1" .. "COM9", each with its device path beside it, keeping the
-// selected index.
-void FillComPortItems(QComboBox* box);
 
 } // namespace zarvo

@@ -6,6 +6,7 @@
 #include "app/UWavePlayer.h"
 #include "app/core/WavPlayback.h"
 #include "common/MessageSeam.h"
+#include "fax/OutputFile.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -16,6 +17,7 @@
 #include <QLabel>
 #include <QStyle>
 #include <QToolButton>
+#include <cerrno>
 
 namespace zarvo {
 namespace {
@@ -232,17 +234,25 @@ void TWave::SpeedButton2Click()
     }
     if (target.isEmpty())
         return;
-    // Never replaces a file; a copy that did not happen is said, so nobody trusts a file that is
-    // not there.
-    if (QFileInfo::exists(target)) {
+    // Never replaces a file, nor writes through a link of that name; the copy lands whole or not at
+    // all, and one that did not happen is said, so nobody trusts a file that is not there.
+    QFile source(m_fileName);
+    OutputFile copy(QFile::encodeName(target).toStdString(), Existing::Refuse);
+    const bool read = source.open(QIODevice::ReadOnly);
+    const QByteArray bytes = read ? source.readAll() : QByteArray();
+    if (read && copy.Open() && copy.Write(bytes.constData(), static_cast<std::size_t>(bytes.size())) &&
+        copy.Commit())
+        return;
+    if (copy.Error() == EEXIST) {
         Messages().warning(
             kAppCaption,
             QStringLiteral("Die Datei %1 existiert bereits und wurde nicht überschrieben.").arg(target));
         return;
     }
-    if (!QFile::copy(m_fileName, target))
-        Messages().error(kAppCaption,
-                         QStringLiteral("Die Datei %1 konnte nicht gespeichert werden.").arg(target));
+    const QString reason = read ? QString::fromStdString(copy.Reason()) : source.errorString();
+    Messages().error(
+        kAppCaption,
+        QStringLiteral("Die Datei %1 konnte nicht gespeichert werden (%2).").arg(target, reason));
 }
 
 void TWave::HilfeExecute()

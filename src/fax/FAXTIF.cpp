@@ -3,11 +3,14 @@
 #include "common/Errors.h"
 #include "fax/FaxDocument.h"
 #include "fax/FaxFileError.h"
+#include "fax/FaxResolution.h"
+#include "fax/OutputFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fstream>
+#include <sstream>
 #include <unistd.h>
 #include <vector>
 
@@ -230,10 +233,11 @@ void WriteIfdEntry(std::ostream& out, uint16_t tag, uint16_t type, uint32_t coun
     PutLe(out, tag, 2);
     PutLe(out, type, 2);
     PutLe(out, count, 4);
-    PutLe(out, type == Short ? (value & 0xFFFF) : value, 4);
+    PutLe(out, type == Short && count == 1 ? (value & 0xFFFF) : value, 4);
 }
 
-void WriteTiffPage(std::ostream& out, std::span<const uint8_t> page, int width, bool lastPage, int lines)
+void WriteTiffPage(std::ostream& out, std::span<const uint8_t> page, int width, bool lastPage, int lines,
+                   int pageIndex, int pageTotal)
 {
     const std::streamoff at = out.tellp();
     const size_t dataBytes = page.empty() ? 0 : page.size() - 1;
@@ -261,13 +265,17 @@ void WriteTiffPage(std::ostream& out, std::span<const uint8_t> page, int width, 
     WriteIfdEntry(out, 283, Rational, 1, p + 214);
     WriteIfdEntry(out, 292, Long, 1, 0);  // one-dimensional, no fill bits promised
     WriteIfdEntry(out, 296, Short, 1, 2); // inch
-    WriteIfdEntry(out, 278, Short, 2, 0); // readers keep the first rows-per-strip entry
+    // The page's place in the document, two SHORTs in the value field; it keeps the directory at
+    // 16 entries, so every position behind it stays where it always was.
+    const auto index = static_cast<uint32_t>(std::clamp(pageIndex, 0, 0xFFFF));
+    const auto total = static_cast<uint32_t>(std::clamp(pageTotal, 0, 0xFFFF));
+    WriteIfdEntry(out, 297, Short, 2, index | total << 16);
     PutLe(out, lastPage ? 0 : p + 222 + count, 4);
     PutLe(out, 0, 4);
     PutLe(out, length * w, 4);
-    PutLe(out, 200, 4);
+    PutLe(out, FaxDotsPerInchAcross, 4);
     PutLe(out, 1, 4);
-    PutLe(out, 200, 4);
+    PutLe(out, static_cast<uint32_t>(FaxLinesPerInch(lines)), 4);
     PutLe(out, 1, 4);
     for (size_t done = 0; done < dataBytes; done += TiffCopyPiece) {
         const size_t n = std::min(TiffCopyPiece, dataBytes - done);
@@ -323,7 +331,7 @@ void WritePlanned(std::ostream& out, const std::vector<PlannedPage>& pages)
     WriteTiffHeader(out);
     for (size_t i = 0; i < pages.size(); ++i)
         WriteTiffPage(out, pages[i].data, pages[i].measure.width, i + 1 == pages.size(),
-                      pages[i].measure.lines);
+                      pages[i].measure.lines, static_cast<int>(i), static_cast<int>(pages.size()));
 }
 
 } // namespace
@@ -343,20 +351,23 @@ void RemoveOldTiff(const std::string& tiffFile)
 }
 
 int FaxTiffWriter::SaveFaxAsTiff(std::span<const uint8_t> faxData, const std::string& tiffFile,
-                                 const std::string& codeFile)
+                                 const std::string& codeFile, Existing existing)
 {
-    RemoveOldTiff(tiffFile);
+    // A file that is only ever replaced must not outlive a fax with no page: it would pass for it.
+    if (existing == Existing::Replace)
+        RemoveOldTiff(tiffFile);
     LoadCodeFile(codeFile);
     const std::vector<PlannedPage> pages = PlanPages(m_table, faxData);
     if (pages.empty())
         return 0;
-    std::ofstream out(tiffFile, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw FileErrorFor(tiffFile, "erstellt", errno);
+    // Built in memory, then written whole: a full disk leaves no file with a broken page.
+    std::ostringstream out(std::ios::binary);
     WritePlanned(out, pages);
-    out.close();
-    if (!out)
-        throw FileErrorFor(tiffFile, "geschrieben", errno);
+    const std::string bytes = std::move(out).str();
+    const std::string problem =
+        WriteWholeFile(tiffFile, std::as_bytes(std::span<const char>(bytes.data(), bytes.size())), existing);
+    if (!problem.empty())
+        throw FaxFileError("Datei " + tiffFile + " kann nicht geschrieben werden (" + problem + ")");
     return static_cast<int>(pages.size());
 }
 

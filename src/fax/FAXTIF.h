@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fax/CodeTable.h"
+#include "fax/OutputFile.h"
 
 #include <cstdint>
 #include <ostream>
@@ -39,13 +40,17 @@ PageMeasure MeasurePage(const CodeTable& table, std::span<const uint8_t> page);
 
 // The 8-byte little-endian header; the first directory follows at offset 8.
 void WriteTiffHeader(std::ostream& out);
-// One 12-byte directory entry; a SHORT value stands in the low two bytes of the value field.
+// One 12-byte directory entry; a single SHORT value stands in the low two bytes of the value field,
+// two SHORTs fill it (the first in the low bytes).
 void WriteIfdEntry(std::ostream& out, uint16_t tag, uint16_t type, uint32_t count, uint32_t value);
-// The directory and data of one page at the stream's end: 16 entries, the next directory's
-// position (0 for the last page), the resolutions, then the page bytes but the last. Width is
-// written modulo 65536; lines (capped at 65535) give the image length, and the rows per strip
-// are 1201 or the image length when that is larger, so the page is always one strip.
-void WriteTiffPage(std::ostream& out, std::span<const uint8_t> page, int width, bool lastPage, int lines);
+// The directory and data of one page at the stream's end: 16 entries in ascending tag order, the
+// next directory's position (0 for the last page), the resolutions, then the page bytes but the
+// last. Width is written modulo 65536; lines (capped at 65535) give the image length, and the rows
+// per strip are 1201 or the image length when that is larger, so the page is always one strip.
+// The resolution is 204 dpi across and 98 or 196 lines per inch by the line count (IsFinePage);
+// the page number entry holds pageIndex (0-based) and pageTotal.
+void WriteTiffPage(std::ostream& out, std::span<const uint8_t> page, int width, bool lastPage, int lines,
+                   int pageIndex, int pageTotal);
 
 // The writer's code table, loaded once per run from a table file such as RFCG3.DAT.
 class FaxTiffWriter {
@@ -63,11 +68,13 @@ class FaxTiffWriter {
     // Returns the number of pages written; with none, nothing is written at all.
     int WriteFax(std::ostream& out, std::span<const uint8_t> faxData) const;
 
-    // Removes an earlier file `tiffFile`, then LoadCodeFile, then writes the file. With no page to
-    // write no file is left and 0 is returned, so an old file (another fax) never passes for
-    // this one. Throws FaxFileError when the old file stays or writing fails.
+    // LoadCodeFile, then writes the file whole or not at all. With Existing::Replace an earlier
+    // file `tiffFile` is removed first: with no page to write no file is left and 0 is returned, so
+    // an old file (another fax) never passes for this one. Otherwise an existing name is left alone
+    // (and with AcceptSame counts as written when it holds the same bytes). Throws FaxFileError when
+    // the old file stays or writing fails, naming the reason ("Datenträger voll", ...).
     int SaveFaxAsTiff(std::span<const uint8_t> faxData, const std::string& tiffFile,
-                      const std::string& codeFile);
+                      const std::string& codeFile, Existing existing = Existing::Replace);
 
   private:
     CodeTable m_table;

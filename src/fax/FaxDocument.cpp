@@ -1,6 +1,7 @@
 #include "fax/FaxDocument.h"
 
 #include "fax/FaxFileError.h"
+#include "fax/FaxPdf.h"
 #include "fax/PagePicture.h"
 
 #include <algorithm>
@@ -80,13 +81,15 @@ FaxFileKind FaxFileKindOf(const std::string& fileName)
         return FaxFileKind::Bmp;
     if (ext == ".JPG")
         return FaxFileKind::Jpg;
+    if (ext == ".PDF")
+        return FaxFileKind::Pdf;
     return FaxFileKind::Other;
 }
 
 std::string ApplySaveFilter(const std::string& fileName, int filterIndex)
 {
-    static const char* const extensions[] = {".UFR", ".MMF", ".BMP", ".JPG"};
-    if (filterIndex < 1 || filterIndex > 4)
+    static const char* const extensions[] = {".UFR", ".MMF", ".BMP", ".JPG", ".pdf"};
+    if (filterIndex < 1 || filterIndex > 5)
         return fileName;
     std::string base = fileName;
     const std::string ext = UpperExtension(fileName);
@@ -147,10 +150,16 @@ void FaxDocument::SaveFile(const std::string& fileName) const
     case FaxFileKind::Jpg:
         SavePagePicture(Image, HeightFactor, fileName);
         return;
+    case FaxFileKind::Pdf: {
+        const size_t count = std::min(Pages.size(), static_cast<size_t>(std::max(PageCount, 0)));
+        if (SaveFaxAsPdf(std::span<const FaxBytes>(Pages.data(), count), fileName, UserPaper()) == 0)
+            throw FaxFileError("Datei " + fileName + " nicht gespeichert: das Fax hat keine lesbare Seite");
+        return;
+    }
     case FaxFileKind::Other:
         break;
     }
-    throw FaxFileError("Datei " + fileName + ": unbekannter Dateityp (UFR, MMF, BMP oder JPG)");
+    throw FaxFileError("Datei " + fileName + ": unbekannter Dateityp (UFR, MMF, BMP, JPG oder PDF)");
 }
 
 FaxBytes ReadFaxFile(const std::string& fileName)

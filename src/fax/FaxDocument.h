@@ -23,11 +23,11 @@ std::vector<FaxBytes> SplitFaxPages(std::span<const uint8_t> faxData);
 FaxBytes JoinFaxPages(std::span<const FaxBytes> pages);
 
 // The file types of the viewer, recognised by extension without regard to case.
-enum class FaxFileKind { Ufr, Mmf, Bmp, Jpg, Other };
+enum class FaxFileKind { Ufr, Mmf, Bmp, Jpg, Pdf, Other };
 FaxFileKind FaxFileKindOf(const std::string& fileName);
 
-// The name the save dialog's filter gives: filter 1 ".UFR", 2 ".MMF", 3 ".BMP", 4 ".JPG" replaces
-// any extension of the last path component. Other filter numbers leave the name as it is.
+// The name the save dialog's filter gives: filter 1 ".UFR", 2 ".MMF", 3 ".BMP", 4 ".JPG", 5 ".pdf"
+// replaces any extension of the last path component. Other filter numbers leave the name as it is.
 std::string ApplySaveFilter(const std::string& fileName, int filterIndex);
 
 // The document of one fax viewer: the fax as received, its pages and the page on show.
@@ -54,7 +54,8 @@ struct FaxDocument {
     bool OpenFile(const std::string& fileName);
 
     // Writes by extension: ".UFR" FaxData, ".MMF" page CurrentPage, ".BMP"/".JPG" the picture of
-    // Image with HeightFactor. Throws FaxFileError on any failure or another extension.
+    // Image with HeightFactor, ".PDF" every page (SaveFaxAsPdf on the user's paper, written whole).
+    // Throws FaxFileError on any failure, another extension or a PDF without a page to show.
     void SaveFile(const std::string& fileName) const;
 };
 

@@ -2,6 +2,7 @@
 
 #include "fax/FaxDocument.h"
 #include "fax/FaxFileError.h"
+#include "fax/OutputFile.h"
 
 #include <cerrno>
 #include <csetjmp>
@@ -137,20 +138,21 @@ void WritePageBmp(const PageBitmap& page, uint8_t heightFactor, const std::strin
     PutLe(header, 0, 4); // no palette
     PutLe(header, 0, 4);
 
-    UniqueFile f(std::fopen(fileName.c_str(), "wb"));
-    if (!f)
-        throw FileErrorFor(fileName, "erstellt", errno);
-    auto fail = [&]() { return FileErrorFor(fileName, "geschrieben", errno); };
-    if (std::fwrite(header.data(), 1, header.size(), f.get()) != header.size())
+    // Written whole or not at all: a full disk leaves no cut-off picture.
+    OutputFile f(fileName, Existing::Replace);
+    auto fail = [&]() {
+        return FaxFileError("Datei " + fileName + " kann nicht geschrieben werden (" + f.Reason() + ")");
+    };
+    if (!f.Open() || !f.Write(header.data(), header.size()))
         throw fail();
     std::vector<uint8_t> row(rowBytes, 0);
     for (int y = page.height - 1; y >= 0; --y) {
         ExpandRow(page, y, row.data());
         for (int r = 0; r < factor; ++r)
-            if (std::fwrite(row.data(), 1, row.size(), f.get()) != row.size())
+            if (!f.Write(row.data(), row.size()))
                 throw fail();
     }
-    if (std::fclose(f.release()) != 0)
+    if (!f.Commit())
         throw fail();
 }
 
@@ -161,16 +163,16 @@ void WritePageJpeg(const PageBitmap& page, uint8_t heightFactor, const std::stri
     if (page.width > JPEG_MAX_DIMENSION ||
         static_cast<int64_t>(page.height) * factor > static_cast<int64_t>(JPEG_MAX_DIMENSION))
         throw FaxFileError("Die Seite ist zu groß für " + fileName);
-    UniqueFile f(std::fopen(fileName.c_str(), "wb"));
-    if (!f)
-        throw FileErrorFor(fileName, "erstellt", errno);
+    OutputFile f(fileName, Existing::Replace);
+    if (!f.Open())
+        throw FaxFileError("Datei " + fileName + " kann nicht erstellt werden (" + f.Reason() + ")");
     std::vector<uint8_t> row(static_cast<size_t>(page.width) * 3);
     jpeg_compress_struct cinfo{};
     JpegError err{};
-    if (!CompressPage(f.get(), page, factor, row.data(), &cinfo, &err))
+    if (!CompressPage(f.Stream(), page, factor, row.data(), &cinfo, &err))
         throw FaxFileError("Datei " + fileName + " kann nicht geschrieben werden (" + err.message + ")");
-    if (std::fclose(f.release()) != 0)
-        throw FileErrorFor(fileName, "geschrieben", errno);
+    if (!f.Commit())
+        throw FaxFileError("Datei " + fileName + " kann nicht geschrieben werden (" + f.Reason() + ")");
 }
 
 } // namespace zarvo

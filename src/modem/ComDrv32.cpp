@@ -4,6 +4,7 @@
 #include "common/ProgramPaths.h"
 #include "modem/SerialErrors.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QSerialPort>
 #include <QTimer>
@@ -23,7 +24,18 @@ constexpr quint32 kFlagOutX = 256;
 constexpr quint32 kFlagInX = 512;
 constexpr quint32 kFlagRtsControlHandshake = 8192;
 
+OpenFaultHook& FaultHook()
+{
+    static OpenFaultHook hook;
+    return hook;
+}
+
 } // namespace
+
+void SetOpenFaultHook(OpenFaultHook hook)
+{
+    FaultHook() = std::move(hook);
+}
 
 QString ComPortDevicePath(int portNumber)
 {
@@ -67,6 +79,24 @@ bool TCommPortDriver::Connect()
     m_receiveBuffer.resize(m_inBufSize);
     m_portPath = DevicePath();
     m_port->setPortName(m_portPath);
+    if (const int fault = FaultHook() ? FaultHook()(m_portPath) : 0) {
+        m_openError = SerialErrorText(SerialErrorForErrno(fault), m_portPath, fault);
+        m_receiveBuffer.clear();
+        return false;
+    }
+    // Qt locks a link under the link's name; a terminal program locks the device's own name, and
+    // that lock must keep us off as well.
+    if (const LockHolder holder = FindLockHolder(m_portPath, SerialLockDirs());
+        holder.pid != 0 && holder.pid != QCoreApplication::applicationPid()) {
+        SerialProblem problem;
+        problem.failure = SerialFailure::InUse;
+        problem.device = m_portPath;
+        problem.holder = holder.program;
+        problem.holderPid = holder.pid;
+        m_openError = SerialProblemText(problem);
+        m_receiveBuffer.clear();
+        return false;
+    }
     if (!m_port->open(QIODevice::ReadWrite)) {
         m_openError = SerialErrorText(m_port->error(), m_portPath);
         m_receiveBuffer.clear();

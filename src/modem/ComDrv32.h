@@ -55,6 +55,13 @@ struct TDeviceControlBlock {
 // directory, else /dev/ttyS(n-1).
 QString ComPortDevicePath(int portNumber);
 
+// Test seam of the serial layer: asked before each open with the device path; a non-zero errno
+// makes the open fail as the system would have failed it (EACCES, EBUSY, ENOENT, ...), so the
+// messages for a refused device can be tested as root and without a second user. Null (the
+// default) opens normally.
+using OpenFaultHook = std::function<int(const QString& devicePath)>;
+void SetOpenFaultHook(OpenFaultHook hook);
+
 // Serial port driver: opens one port, applies line settings, sends with an output time-out and
 // polls for received data on a timer of the GUI thread.
 class TCommPortDriver : public QObject {
@@ -105,7 +112,7 @@ class TCommPortDriver : public QObject {
     // Set when the device failed under an open port (read error, vanished device); the port was
     // closed. Cleared by the next Connect. A German text for the status line.
     const QString& DeviceError() const { return m_deviceError; }
-    // Why the last Connect failed, as a German text; empty after a successful one.
+    // Why the last Connect failed, as a German text with the remedy; empty after a successful one.
     const QString& OpenError() const { return m_openError; }
     // Number of polling restarts, for tests of the polling-delay rule.
     int TimerStarts() const { return m_timerStarts; }

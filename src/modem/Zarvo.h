@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Wait.h" // Delay
+#include "fax/OutputFile.h"
 #include "modem/ComDrv32.h"
 #include "modem/ModemTypes.h"
 
@@ -49,6 +50,10 @@ class TZarvo : public QObject {
     QByteArray CachedData;
     TCommPortDriver* MainPort = nullptr;
     TCommPortDriver* ProbePort = nullptr;
+    // Why the port could not be used, with the remedy (German): set when TestPort finds no device
+    // or an exchange cannot open its port; cleared by TestPort and ForcePort and by the next
+    // exchange that opens its port.
+    QString PortProblem;
 
     // --- Command exchange and log (ZarvoExchange.cpp) ---
     void SendCommand(const QString& Cmd, bool WaitReply, bool WaitSecondLine);
@@ -111,14 +116,19 @@ class TZarvo : public QObject {
     static void SaveOptions(const QString& FileName, const tModemOptions& Options);
 
     // --- Voice conversion (ZarvoVoice.cpp) ---
-    quint8 ConvertVoice(const QByteArray& Message, const QString& WavFileName);
+    // The WAV file is written whole or not at all; `existing` says what an entry of its name gets
+    // (work files are replaced, saved messages never). On result 23 LastWriteProblem says why.
+    quint8 ConvertVoice(const QByteArray& Message, const QString& WavFileName,
+                        Existing existing = Existing::Replace);
+    QString LastWriteProblem;
 
     // --- Fax hand-off and TIFF export (ZarvoFax.cpp) ---
     void SetViewerOpener(FaxViewerOpener* opener) { m_viewerOpener = opener; }
     quint8 ShowFax(const QByteArray& Message);
     // Opens a new, empty fax viewer (nothing without an installed opener).
     void OpenFaxViewer();
-    quint8 SaveFax(const QByteArray& Message, const QString& TiffFileName);
+    quint8 SaveFax(const QByteArray& Message, const QString& TiffFileName,
+                   Existing existing = Existing::Replace);
     // The TIFF writer's code table file RFCG3.DAT.
     static QString CodeFilePath();
 
@@ -127,6 +137,8 @@ class TZarvo : public QObject {
     quint8 Refusal() const { return HeldOff ? 5 : !ModemFound ? 4 : Busy ? 5 : 0; }
     // Says that the modem is held off; the text for the status panel and the log.
     void ShowHeldOff();
+    // TestPort's talk with the modem on the opened test port: its result 0, 2 or 3.
+    quint8 Probe(quint8 Port);
     void RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitReply, bool WaitSecondLine,
                      bool probe, int replyLimitMs);
     void AddLog(const QString& line);

@@ -113,7 +113,10 @@ void TZarvo::RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitRep
         ShowHeldOff();
         return;
     }
-    port->Connect();
+    if (port->Connect())
+        PortProblem.clear();
+    else
+        PortProblem = port->OpenError();
     Busy = true;
     LastLine.clear();
     PrevLine.clear();
@@ -133,8 +136,7 @@ void TZarvo::RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitRep
             if (!port->DeviceError().isEmpty())
                 ShowStatus(QStringLiteral("Verbindung zum Modem unterbrochen: ") + port->DeviceError());
             else if (!port->Connected())
-                ShowStatus(QStringLiteral("Port ") + port->DevicePath() +
-                           QStringLiteral(" kann nicht geöffnet werden: ") + port->OpenError());
+                ShowStatus(port->OpenError());
             else
                 ShowStatus(QStringLiteral("Keine Antwort auf ") + Cmd);
         }

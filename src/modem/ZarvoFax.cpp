@@ -62,21 +62,23 @@ QString TZarvo::CodeFilePath()
     return found.isEmpty() ? ProgramPaths::programFile(QStringLiteral("RFCG3.DAT")) : found;
 }
 
-quint8 TZarvo::SaveFax(const QByteArray& Message, const QString& TiffFileName)
+quint8 TZarvo::SaveFax(const QByteArray& Message, const QString& TiffFileName, Existing existing)
 {
     if (!IsFax(Message))
         return 21;
-    // Whatever the outcome, an earlier file of that name (another fax) must not be taken for this
-    // one by the viewer started next or by a batch save.
+    // Whatever the outcome, an earlier work file of that name (another fax) must not be taken for
+    // this one by the viewer started next. A file that is never replaced is never removed either.
     if (Message.size() < 2 || Message.at(1) == '\0') {
-        RemoveOldTiff(LocalName(TiffFileName));
+        if (existing == Existing::Replace)
+            RemoveOldTiff(LocalName(TiffFileName));
         return 25;
     }
     ShowStatus(QStringLiteral("FAX wird decodiert. Bitte warten..."));
     const FaxBytes fax = FaxPart(Message);
     int pages = 0;
     try {
-        pages = ProgramTiffWriter().SaveFaxAsTiff(fax, LocalName(TiffFileName), LocalName(CodeFilePath()));
+        pages = ProgramTiffWriter().SaveFaxAsTiff(fax, LocalName(TiffFileName), LocalName(CodeFilePath()),
+                                                  existing);
     }
     catch (...) {
         ShowStatus(QStringLiteral("FAX nicht gespeichert"));

@@ -1,5 +1,6 @@
 // Voice messages to WAV: un-shield, park the GSM stream in ~~test.gsm, repack block by block.
 #include "common/ProgramPaths.h"
+#include "fax/OutputFile.h"
 #include "modem/VoiceStream.h"
 #include "modem/Wav49.h"
 #include "modem/Zarvo.h"
@@ -33,11 +34,11 @@ bool parkStream(const QString& tempName, const std::vector<uint8_t>& plain)
     return temp.error() == QFileDevice::NoError;
 }
 
-// Writes the WAV file from the parked stream; false on any failure.
-bool writeWave(const QString& tempName, const QString& wavName, Gsm2Wav& repack)
+// Writes the WAV file from the parked stream, whole or not at all; false on any failure, with the
+// reason in `problem` when the WAV file itself was the trouble.
+bool writeWave(const QString& tempName, OutputFile& wav, Gsm2Wav& repack)
 {
-    QFile wav(wavName);
-    if (!wav.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!wav.Open())
         return false;
     QFile temp(tempName);
     if (!temp.open(QIODevice::ReadOnly))
@@ -47,8 +48,7 @@ bool writeWave(const QString& tempName, const QString& wavName, Gsm2Wav& repack)
     if (blocks > Wav49MaxBlocks)
         return false;
     const auto header = Wav49Header(static_cast<uint32_t>(blocks));
-    if (wav.write(reinterpret_cast<const char*>(header.data()), Wav49HeaderBytes) !=
-        static_cast<qint64>(Wav49HeaderBytes))
+    if (!wav.Write(header.data(), Wav49HeaderBytes))
         return false;
 
     std::array<uint8_t, ModemBlockBytes> in;
@@ -59,21 +59,18 @@ bool writeWave(const QString& tempName, const QString& wavName, Gsm2Wav& repack)
             return false;
         if (!repack.Convert(in, out))
             return false;
-        if (wav.write(reinterpret_cast<const char*>(out.data()), Wav49BlockBytes) !=
-            static_cast<qint64>(Wav49BlockBytes))
+        if (!wav.Write(out.data(), Wav49BlockBytes))
             return false;
     }
     temp.close();
-    wav.close();
-    if (wav.error() != QFileDevice::NoError)
-        return false;
-    return QFile::remove(tempName);
+    return wav.Commit() && QFile::remove(tempName);
 }
 
 } // namespace
 
-quint8 TZarvo::ConvertVoice(const QByteArray& Message, const QString& WavFileName)
+quint8 TZarvo::ConvertVoice(const QByteArray& Message, const QString& WavFileName, Existing existing)
 {
+    LastWriteProblem.clear();
     if (Message.isEmpty() || Message.at(0) != 'V')
         return NotVoice;
     // The repack is built in, so the component cannot be absent; it is unusable only when libgsm
@@ -90,7 +87,9 @@ quint8 TZarvo::ConvertVoice(const QByteArray& Message, const QString& WavFileNam
     }
 
     ShowStatus(QStringLiteral("Konvertiere in WAV"));
-    if (!writeWave(tempName, WavFileName, repack)) {
+    OutputFile wav(QFile::encodeName(WavFileName).toStdString(), existing);
+    if (!writeWave(tempName, wav, repack)) {
+        LastWriteProblem = QString::fromUtf8(wav.Error() != 0 ? wav.Reason() : "Fehler beim Konvertieren");
         ShowStatus(QStringLiteral("Fehler beim Schreiben"));
         return WriteFailed;
     }

@@ -63,8 +63,8 @@ void TFaxView::Save_fileExecute()
     try {
         const FaxFileKind kind = FaxFileKindOf(fileName);
         std::optional<WaitCursor> hourglass;
-        if (kind == FaxFileKind::Bmp || kind == FaxFileKind::Jpg)
-            hourglass.emplace();
+        if (kind == FaxFileKind::Bmp || kind == FaxFileKind::Jpg || kind == FaxFileKind::Pdf)
+            hourglass.emplace(); // a PDF decodes every page first
         Doc.SaveFile(fileName);
     }
     catch (const std::exception& e) {

@@ -12,7 +12,8 @@ const QStringList kOpenFilters = {QStringLiteral("Alle (*.UFR *.MMF)"),
                                   QStringLiteral("Fax (codiert) (*.UFR)")};
 const QStringList kSaveFilters = {
     QStringLiteral("Fax (codiert) (*.UFR)"), QStringLiteral("FaxSeite (decodiert) (*.MMF)"),
-    QStringLiteral("FaxSeite (BMP) (*.BMP)"), QStringLiteral("FaxSeite(JPG) (*.JPG)")};
+    QStringLiteral("FaxSeite (BMP) (*.BMP)"), QStringLiteral("FaxSeite(JPG) (*.JPG)"),
+    QStringLiteral("PDF-Dokument (*.pdf)")};
 
 QString OpenFile(QWidget* parent)
 {

@@ -133,5 +133,23 @@ TEST_F(Watch, DialUpTakesTheFirstLinkAndReturnsWhenItEnds)
     EXPECT_EQ(host.calls, (QStringList{"unlock", "caption Zarvo", "pause 2000", "test+apply"}));
 }
 
+// A return to self mode waits while the modem is busy (a download in a nested wait), but not forever.
+TEST(WaitWhileBusy, PausesUntilFreeWithinItsLimit)
+{
+    struct Case {
+        int busyPolls; // how many looks still find it busy
+        bool free;
+        int pauses;
+    };
+    for (const Case& c : {Case{0, true, 0}, Case{3, true, 3}, Case{1000, false, 10}}) {
+        int looks = 0;
+        int pauses = 0;
+        const bool free = WaitWhileBusy([&] { return looks++ < c.busyPolls; },
+                                        [&](int ms) { pauses += ms == 100; }, 1000, 100);
+        EXPECT_EQ(free, c.free) << c.busyPolls;
+        EXPECT_EQ(pauses, c.pauses) << c.busyPolls;
+    }
+}
+
 } // namespace
 } // namespace zarvo

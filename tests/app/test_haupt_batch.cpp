@@ -1,7 +1,7 @@
 // The command line: batch runs of the real program without a display against the emulated modem,
 // and the switches that act inside the window (log, autorun) and the background tick with it.
-#include "test_haupt_fixture.h"
 #include "BuildPaths.h"
+#include "test_haupt_fixture.h"
 
 #include "app/core/BackgroundWatch.h"
 #include "app/core/WindowFinder.h"
@@ -38,12 +38,15 @@ struct BatchRun {
     QString out, err;
 };
 
-BatchRun RunHeadless(const EmulatorFixture& modem, const QStringList& arguments)
+BatchRun RunHeadless(const EmulatorFixture& modem, const QStringList& arguments,
+                     const std::map<QString, QString>& extra = {})
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         environment.remove(QString::fromLatin1(name));
     environment.insert("ZARVO_HOME", modem.programDir());
+    for (const auto& [name, value] : extra)
+        environment.insert(name, value);
     QProcess zarvo;
     zarvo.setProcessEnvironment(environment);
     zarvo.start(kProgram, arguments);
@@ -67,9 +70,18 @@ struct Batch : ::testing::Test {
     {
         if (!QFile::exists(kProgram))
             GTEST_SKIP() << "zarvo is not built";
-        modem = std::make_unique<EmulatorFixture>(Options(), 1, "[Modem]\nComPort=1\n" + ModemOptSection());
+        Start(Options());
+    }
+    void Start(const emu::EmulatorOptions& options)
+    {
+        modem.reset();
+        modem = std::make_unique<EmulatorFixture>(options, 1, "[Modem]\nComPort=1\n" + ModemOptSection());
         // The TIFF writer finds its code table in the program's directory.
         QFile::copy(QStringLiteral(ZARVO_SOURCE_DATADIR "/RFCG3.DAT"), modem->programDir() + "/RFCG3.DAT");
+    }
+    QStringList Files() const
+    {
+        return QDir(out.path()).entryList(QDir::Files | QDir::Hidden | QDir::System);
     }
     static emu::EmulatorOptions Options()
     {
@@ -86,7 +98,7 @@ TEST_F(Batch, SavesEveryMessageThenErases)
 {
     const BatchRun run = RunHeadless(*modem, {stp(), "/DELETE"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), (QStringList{"MESS1.TIF", "MESS2.WAV", "MESS4.WAV"}));
+    EXPECT_EQ(Files(), (QStringList{"MESS1.TIF", "MESS2.WAV", "MESS3.DAT", "MESS4.WAV", "Nachrichten.csv"}));
     const auto t = modem->transcript();
     const auto lastBlock = std::find_if(
         t.rbegin(), t.rend(), [](const std::string& l) { return l.find("+MTP=") != std::string::npos; });
@@ -130,6 +142,79 @@ TEST_F(Batch, AnExistingFileIsKeptByteForByte)
     EXPECT_TRUE(QFile::exists(out.filePath("MESS4.WAV")));
 }
 
+// A call the modem answers during the download is downloaded and saved before the erase; calls that
+// keep coming stop the erase instead.
+TEST_F(Batch, CallsDuringTheRunAreSavedBeforeTheErase)
+{
+    emu::EmulatorOptions o = Options();
+    o.arrivals.push_back({emu::Arrival::When::AfterBlock, 1, DemoVoice()});
+    Start(o);
+    const BatchRun run = RunHeadless(*modem, {stp(), "/DELETE"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(Files().contains("MESS5.WAV")) << Files().join(",").toStdString();
+    EXPECT_EQ(CountOf(modem->transcript(), "AT+MEM"), 1);
+    EXPECT_TRUE(modem->emulator().directory().empty());
+
+    for (int block = 1; block <= 40; ++block)
+        o.arrivals.push_back({emu::Arrival::When::AfterBlock, block, DemoVoice(0)});
+    Start(o);
+    QTemporaryDir busy;
+    const BatchRun endless = RunHeadless(*modem, {"/STP:" + busy.path(), "/DELETE"});
+    EXPECT_EQ(endless.exitCode, 1);
+    EXPECT_TRUE(endless.err.contains("immer wieder neue Nachrichten")) << endless.err.toStdString();
+    EXPECT_EQ(CountOf(modem->transcript(), "AT+MEM"), 0);
+}
+
+// Garbled replies end the run with a word about them, never a hang, and erase nothing.
+TEST_F(Batch, GarbledRepliesEndTheRunAndEraseNothing)
+{
+    struct Case {
+        const char* command;
+        int field;
+        const char* says;
+    };
+    for (const Case& c : {Case{"+MSR=2", 2, "Nachricht 2 konnte nicht gelesen werden"},
+                          Case{"+MSR=0", 1, "die Antwort des Modems war nicht lesbar"}}) {
+        emu::Faults faults;
+        faults.badField.match = c.command;
+        faults.badFieldIndex = c.field;
+        modem->setFaults(faults);
+        modem->clearTranscript();
+        const BatchRun run = RunHeadless(*modem, {stp(), "/DELETE"});
+        EXPECT_EQ(run.exitCode, 1) << c.command << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.says))) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains("kein Modem gefunden")) << run.err.toStdString();
+        EXPECT_EQ(CountOf(modem->transcript(), "AT+MEM"), 0);
+        EXPECT_EQ(modem->emulator().directory().size(), 4u);
+    }
+}
+
+// A full disk leaves only whole files; the run after space was freed finds them, byte for byte,
+// saves the rest and erases. A second run without erase over the same memory ends with 0 too.
+TEST_F(Batch, AFullDiskLeavesWholeFilesAndTheNextRunFinishes)
+{
+    const BatchRun full = RunHeadless(*modem, {stp(), "/DELETE"}, {{"ZARVO_TEST_DISK_BYTES", "25000"}});
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_TRUE(full.err.contains(QString::fromUtf8("Datenträger voll"))) << full.err.toStdString();
+    EXPECT_EQ(CountOf(modem->transcript(), "AT+MEM"), 0);
+    for (const QString& name : Files()) {
+        EXPECT_TRUE(name.startsWith("MESS") || name == "Nachrichten.csv") << name.toStdString();
+    }
+
+    const BatchRun again = RunHeadless(*modem, {stp()});
+    EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+    const BatchRun last = RunHeadless(*modem, {stp(), "/DELETE"});
+    EXPECT_EQ(last.exitCode, 0) << last.err.toStdString();
+    EXPECT_TRUE(last.out.contains("4 Nachrichten gesichert")) << last.out.toStdString();
+    EXPECT_EQ(CountOf(modem->transcript(), "AT+MEM"), 1);
+    if (!QStandardPaths::findExecutable("sox").isEmpty()) {
+        EXPECT_EQ(Peer("sox", {out.filePath("MESS4.WAV"), "-n", "stat"}), 0);
+    }
+    if (!QStandardPaths::findExecutable("tiffinfo").isEmpty()) {
+        EXPECT_EQ(Peer("tiffinfo", {"-D", out.filePath("MESS1.TIF")}), 0);
+    }
+}
+
 TEST_F(Batch, MissingFolderEndsWithTwoAndErasesNothing)
 {
     const BatchRun run = RunHeadless(*modem, {"/STP:" + out.filePath("fehlt"), "/DELETE"});
@@ -148,9 +233,10 @@ TEST_F(Batch, UsageGoesToStandardOutputWithoutTouchingTheModem)
     const BatchRun run = RunHeadless(*modem, {"/?"});
     EXPECT_EQ(run.exitCode, 0);
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 5) << run.out.toStdString();
+    ASSERT_EQ(lines.size(), 6) << run.out.toStdString();
     EXPECT_EQ(lines[0], QString::fromUtf8("Folgende Kommandozeilen Optionen sind möglich:"));
     EXPECT_TRUE(lines[4].endsWith("/ZARVO.LOG"));
+    EXPECT_TRUE(lines[5].startsWith("/PDF"));
     // Answered before anything else: the modem is never touched.
     EXPECT_TRUE(modem->transcript().empty());
     EXPECT_EQ(RunHeadless(*modem, {"--help"}).exitCode, 0);

@@ -1,14 +1,18 @@
 // Start-up of the main window on the emulated modem: settings, connection, the forced port choice,
 // and activations.
-#include "test_haupt_fixture.h"
 #include "BuildPaths.h"
+#include "test_haupt_fixture.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryFile>
 #include <QTest>
+#include <cerrno>
+#include <cstdio>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace zarvo::test {
 namespace {
@@ -45,6 +49,52 @@ TEST(HauptStartup, ConfiguredPortConnectsAndWritesOptionsBeforeTheListIsRead)
     EXPECT_EQ(modem.transcript(), (std::vector<std::string>{"ATE0V1+MSR=0"}));
 }
 
+// Standard error of this process, caught in a file for as long as the object lives.
+class CaughtStderr {
+  public:
+    CaughtStderr() : m_saved(::dup(2))
+    {
+        m_file.open();
+        std::fflush(stderr);
+        ::dup2(m_file.handle(), 2);
+    }
+    ~CaughtStderr() { Restore(); }
+    QString Text()
+    {
+        Restore();
+        m_file.seek(0);
+        return QString::fromUtf8(m_file.readAll());
+    }
+
+  private:
+    void Restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, 2);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+    QTemporaryFile m_file;
+    int m_saved;
+};
+
+TEST(HauptStartup, PortThatCannotBeUsedSaysWhyOnStderr)
+{
+    EmulatorFixture modem({}, 1, "[Modem]\nComPort=1\n" + ModemOptSection());
+    HauptWindows w;
+    SetOpenFaultHook([](const QString&) { return EBUSY; });
+    CaughtStderr err;
+    w.haupt.FormActivate();
+    SetOpenFaultHook(nullptr);
+    const QString text = err.Text();
+    EXPECT_TRUE(text.startsWith("ZARVO: " + modem.portPathQ() + " wird von einem anderen Programm benutzt"))
+        << text.toStdString();
+    EXPECT_TRUE(modem.transcript().empty());
+    EXPECT_EQ(w.haupt.Zarvo1->PortProblem, text.mid(7).trimmed());
+}
+
 TEST(HauptStartup, ForcedPortSendsNoPortTest)
 {
     QString ini = ModemOptSection().replace("Ring_setup=2", "Ring_setup=4");
@@ -72,7 +122,7 @@ TEST(HauptStartup, WithoutPortTheOptionsDialogOpensOnModemUntilOneIsChosen)
             dialog.BitBtn2Click(); // Abbrechen
             return 0;
         }
-        dialog.findChild<QComboBox*>("CBComPort")->setCurrentIndex(0);
+        dialog.ChoosePort(modem.portPathQ());
         dialog.OkBtnClick();
         return 1;
     };

@@ -6,6 +6,7 @@
 #include "app/UOptionen.h"
 #include "app/core/OptionSequences.h"
 #include "common/IniProfile.h"
+#include "modem/ComDrv32.h"
 #include "modem/Zarvo.h"
 
 #include <QCheckBox>
@@ -13,13 +14,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <cerrno>
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
 
 namespace zarvo::test {
 namespace {
@@ -126,11 +131,14 @@ TEST_F(OptionenTest, OkWithTheSamePortWritesOnlyWhatDiffersAndSavesTheFile)
 TEST_F(OptionenTest, OkWithANewPortWithoutModemKeepsTheOldPortButSavesTheNewOne)
 {
     Show([&] {
-        Child<QComboBox>("CBComPort")->setCurrentIndex(4);
+        dialog->ChoosePort(QStringLiteral("/nonexistent/zarvo-tty"));
         Child<QPushButton>("OkBtn")->click();
     });
     ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Am Com5 befindet sich kein USR Modem"));
+    EXPECT_TRUE(
+        boxes.shown[0].text.startsWith(QStringLiteral("Am Com5 befindet sich kein USR Modem\r\r"
+                                                      "Gerät /nonexistent/zarvo-tty nicht gefunden.")))
+        << boxes.shown[0].text.toStdString();
     EXPECT_EQ(boxes.shown[0].caption, QStringLiteral("ZARVO"));
     EXPECT_EQ(opts.ComPort, 1) << "the running program keeps the old port";
     EXPECT_EQ(FileValue("Modem", "ComPort"), QStringLiteral("5")) << "the file gets the new one";
@@ -185,19 +193,39 @@ TEST_F(OptionenTest, FillingAndCollectingKeepEveryField)
     EXPECT_EQ(back.ModemOptions.RingSetup, 1) << "clamped by the spin edit";
 }
 
-TEST_F(OptionenTest, PortDropDownShowsTheMappedDevice)
+TEST_F(OptionenTest, NoticeSwitchAndIntervalAreShownAndKeptWithinADay)
 {
+    auto* notice = Child<QCheckBox>("CBa_Autonachr");
+    auto* interval = Child<QSpinBox>("SEAutonachr");
+    EXPECT_TRUE(notice->isEnabled() && !notice->isHidden());
+    EXPECT_TRUE(interval->isEnabled() && !interval->isHidden());
+    EXPECT_EQ(notice->text(), QStringLiteral("Neue Nachrichten melden"));
+    EXPECT_EQ(notice->toolTip(), QStringLiteral("Meldet sich automatisch, wenn neue Nachrichten eingehen"));
+    TOpts o;
+    for (const auto& [stored, shown] :
+         std::vector<std::pair<int, int>>{{0, 1}, {10, 10}, {1440, 1440}, {5000, 1440}}) {
+        o.AutonTi = stored;
+        dialog->OptsToDialog(o);
+        TOpts back;
+        dialog->DialogToOpts(back);
+        EXPECT_EQ(back.AutonTi, shown) << stored;
+    }
+}
+
+TEST_F(OptionenTest, PortDropDownShowsTheMappedDevices)
+{
+    dialog->OptsToDialog(opts);
     auto* box = Child<QComboBox>("CBComPort");
-    ASSERT_EQ(box->count(), 9);
-    EXPECT_TRUE(box->itemText(0).contains(modem.portPathQ())) << box->itemText(0).toStdString();
-    EXPECT_TRUE(box->itemText(4).contains(QStringLiteral("/nonexistent/zarvo-tty")));
-    EXPECT_TRUE(box->itemText(8).startsWith(QStringLiteral("COM9")));
+    EXPECT_EQ(box->currentText(), "COM1: " + modem.portPathQ());
+    EXPECT_EQ(box->findText(QStringLiteral("COM5: /nonexistent/zarvo-tty (nicht vorhanden)")),
+              box->count() - 1);
+    EXPECT_EQ(Child<QLabel>("LComPortKey")->toolTip(), "COM1 = " + modem.portPathQ());
 }
 
 TEST_F(OptionenTest, ComTestReportsAndShowsTheModemsOptions)
 {
     dialog->OptsToDialog(TOpts{});
-    Child<QComboBox>("CBComPort")->setCurrentIndex(0);
+    dialog->ChoosePort(modem.portPathQ());
     Child<QPushButton>("ComTest")->click();
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].text, QStringLiteral("ComPort und Modem ist okay!"));
@@ -206,10 +234,52 @@ TEST_F(OptionenTest, ComTestReportsAndShowsTheModemsOptions)
     EXPECT_TRUE(Child<QCheckBox>("CBVoice_recv")->isChecked());
     EXPECT_EQ(Child<QLineEdit>("EdDR_Password")->text(), QStringLiteral("1234"));
 
-    Child<QComboBox>("CBComPort")->setCurrentIndex(4);
+    dialog->ChoosePort(QStringLiteral("/nonexistent/zarvo-tty"));
     Child<QPushButton>("ComTest")->click();
-    EXPECT_EQ(boxes.shown.back().text, QStringLiteral("Kein gültiger ComPort !"));
+    EXPECT_TRUE(boxes.shown.back().text.startsWith(
+        QStringLiteral("Kein gültiger ComPort !\r\rGerät /nonexistent/zarvo-tty nicht gefunden.")));
     EXPECT_EQ(opts, MatchingOpts(QStringLiteral("Alt"))) << "the test changes no settings";
+}
+
+// A typed device the file does not know yet gets a free COMn in [Ports] before it is tested; a
+// port the system refuses says why in the port test's message.
+TEST_F(OptionenTest, TypedPathIsKeptUnderAFreeComKeyAndARefusalSaysWhy)
+{
+    int master = -1, slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    ::close(slave);
+    const QString silent = QString::fromLocal8Bit(name);
+
+    Show([&] {
+        dialog->ChoosePort("  " + silent + " "); // typed, blanks and all
+        Child<QPushButton>("OkBtn")->click();
+    });
+    const QString port = FileValue("Modem", "ComPort");
+    EXPECT_NE(port, "1") << "the port in use keeps its key";
+    EXPECT_NE(port, "5") << "a key the user set by hand is taken last";
+    EXPECT_EQ(FileValue("Ports", ("COM" + port).toLatin1().constData()), silent);
+    EXPECT_EQ(FileValue("Ports", "COM1"), modem.portPathQ());
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "Am Com" + port + " befindet sich kein USR Modem")
+        << "tested: nobody answers";
+    EXPECT_EQ(opts.ComPort, 1);
+
+    // The same device chosen again keeps its key; the system refuses it this time.
+    Show([&] {
+        dialog->ChoosePort(silent);
+        EXPECT_TRUE(Child<QComboBox>("CBComPort")->currentText().startsWith("COM" + port + ": " + silent));
+        SetOpenFaultHook([](const QString&) { return EACCES; });
+        Child<QPushButton>("ComTest")->click();
+        SetOpenFaultHook(nullptr);
+        Child<QPushButton>("BitBtn2")->click();
+    });
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_TRUE(boxes.shown[1].text.startsWith("Kein Modem an ComPort !\r\rKeine Berechtigung für " + silent))
+        << boxes.shown[1].text.toStdString();
+    EXPECT_TRUE(boxes.shown[1].text.contains("usermod") || boxes.shown[1].text.contains("anmelden"));
+    EXPECT_EQ(FileValue("Modem", "ComPort"), port);
+    ::close(master);
 }
 
 TEST(PortTestTextTest, GivesTheFourMessagesAndNoneOtherwise)

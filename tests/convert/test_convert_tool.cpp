@@ -1,5 +1,5 @@
-#include "modem/Zarvo.h"
 #include "BuildPaths.h"
+#include "modem/Zarvo.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -152,6 +152,40 @@ TEST_F(ConvertToolTest, FaxToTiffFromBothInputs)
     WriteFile(path("none.msg"), QByteArray("F\0", 2) + ShieldFax(pages));
     EXPECT_TRUE(convert({"fax2tiff", path("none.msg"), path("x.tif")}).err.endsWith("(Ergebnis 25)\n"));
     EXPECT_FALSE(QFileInfo::exists(path("x.tif")));
+}
+
+TEST_F(ConvertToolTest, FaxToPdfFromEveryInput)
+{
+    WriteFile(path("fax.msg"), "F\x02" + ShieldFax(pages));
+    WriteFile(path("page.MMF"), pages[1]);
+    WriteFile(path("voice.msg"), "V\x01\x10\x03");
+    struct Case {
+        QString in;
+        QByteArray locale;
+        int exitCode;
+        QString pages, paper, error;
+    } const cases[] = {
+        {"fax.ufr", "de_DE.UTF-8", 0, "2", "595.28 x 841.89 pts (A4)", ""},
+        {"fax.msg", "en_US.UTF-8", 0, "2", "612 x 792 pts (letter)", ""},
+        {"page.MMF", "fr_CA", 0, "1", "612 x 792 pts (letter)", ""},
+        {"voice.msg", "C", 1, "", "", "zarvo-convert: fax2pdf: kein Fax (Ergebnis 21)\n"},
+    };
+    for (const Case& c : cases) {
+        const QString out = path(c.in + ".pdf");
+        qputenv("LC_ALL", c.locale);
+        const ToolRun r = convert({"fax2pdf", path(c.in), out});
+        qunsetenv("LC_ALL");
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.in.toStdString() << r.err.toStdString();
+        EXPECT_EQ(r.err, c.error) << c.in.toStdString();
+        if (c.exitCode != 0) {
+            EXPECT_FALSE(QFileInfo::exists(out));
+            continue;
+        }
+        const QString info = RunProgram("pdfinfo", {out}).out;
+        EXPECT_TRUE(info.contains("Pages:           " + c.pages)) << info.toStdString();
+        EXPECT_TRUE(info.contains("Page size:       " + c.paper)) << info.toStdString();
+    }
+    EXPECT_TRUE(convert({"--help"}).out.contains("fax2pdf EIN AUS.pdf"));
 }
 
 TEST_F(ConvertToolTest, FaxToPbmDecodesAsTheViewer)

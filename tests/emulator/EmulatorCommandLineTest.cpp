@@ -89,6 +89,32 @@ TEST(EmulatorCommandLine, SettingsAndFaults)
     EXPECT_EQ(o.faults.lateReplyMs, 2500);
 }
 
+TEST(EmulatorCommandLine, ArrivalsTakeTheirTimeTypeAndDescription)
+{
+    QTemporaryDir dir;
+    auto voice = writeFile(dir, "v:1.gsm", std::string(66, '\xD0'));
+    auto page = writeFile(dir, "1.g3", "\x02");
+    CommandLine cl =
+        parseCommandLine({"--arrive", "12s:voice:" + voice, "--id", "0301 555", "--time", "1,2,3", "--arrive",
+                          "b3:fax:" + page + "," + page, "--arrive", "0s:data:" + page});
+    const auto& a = cl.options.arrivals;
+    ASSERT_EQ(a.size(), 3u);
+    EXPECT_TRUE(cl.options.messages.empty());
+    EXPECT_EQ(a[0].when, Arrival::When::AfterSeconds);
+    EXPECT_EQ(a[0].count, 12);
+    EXPECT_EQ(a[0].message.type, 2);
+    EXPECT_FALSE(a[0].message.received); // the clock's reading when it comes
+    EXPECT_EQ(a[1].when, Arrival::When::AfterBlock);
+    EXPECT_EQ(a[1].count, 3);
+    EXPECT_EQ(a[1].message.type, 1);
+    EXPECT_EQ(a[1].message.size, 2);
+    EXPECT_EQ(a[1].message.id, "0301 555");
+    EXPECT_EQ(a[1].message.received, (ClockValue{1, 2, 3, 0}));
+    EXPECT_EQ(a[2].count, 0);
+    EXPECT_EQ(a[2].message.type, 3);
+    EXPECT_EQ(a[2].message.id, "");
+}
+
 TEST(EmulatorCommandLine, RefusesBadArguments)
 {
     std::vector<std::vector<std::string>> bad = {
@@ -110,6 +136,10 @@ TEST(EmulatorCommandLine, RefusesBadArguments)
         {"--late-reply", "+MEM:-1"},
         {"--cut-block", "1"},
         {"--message", "nofile"},
+        {"--arrive", "3s:voice"},
+        {"--arrive", "3:voice:x"},
+        {"--arrive", "b0:voice:x"},
+        {"--arrive", "3s:speech:x"},
     };
     for (const auto& args : bad)
         EXPECT_THROW(parseCommandLine(args), UsageError) << args[0];

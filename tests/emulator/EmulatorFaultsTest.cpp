@@ -127,6 +127,7 @@ TEST(EmulatorFaults, OkInsideTheBlockData)
     line.send("ATE0V1+MTP=1");
     std::string r = line.readUntil([](const std::string& s) { return s.size() >= kBlock + 8; });
     EXPECT_EQ(r, "\r\n" + expected + "\r\nOK\r\n");
+    EXPECT_EQ(asString(modem.emulator().block(1)), expected) << "the memory holds what was sent";
     // Other blocks are untouched.
     EXPECT_EQ(modem.emulator().blockAsSent(0), modem.emulator().block(0));
 }

@@ -133,6 +133,44 @@ TEST(EmulatorTransfer, PlaybackCommandsAreRecordedAndMarkListened)
     EXPECT_EQ(fields(valueLine(line.exchange("ATE0V1+MSR=1"))).at(3), "253");
 }
 
+// Calls that come in while the program reads: after a block answer, after a time, and handed over
+// by a test. Each is added after the last message as new, stamped with the clock.
+TEST(EmulatorTransfer, MessagesArriveWhileServing)
+{
+    auto o = withMessages({pattern(10)});
+    emu::StoredMessage late = pattern(20);
+    late.id = "0301 555";
+    o.arrivals.push_back({emu::Arrival::When::AfterBlock, 2, pattern(30)});
+    o.arrivals.push_back({emu::Arrival::When::AfterSeconds, 1, late});
+    EmulatorFixture modem(o, 0);
+    PtyClient line(modem.portPath());
+    EXPECT_EQ(fields(valueLine(line.exchange("ATE0V1+MSR=0"))).at(0), "001");
+    readBlock(line, 0);
+    EXPECT_EQ(modem.emulator().directory().size(), 1u) << "one block is not yet two";
+    readBlock(line, 0);
+    EXPECT_EQ(fields(valueLine(line.exchange("ATE0V1+MSR=0"))).at(0), "002");
+    const auto f = fields(valueLine(line.exchange("ATE0V1+MSR=2")));
+    EXPECT_EQ((std::vector<std::string>(f.begin() + 1, f.begin() + 8)),
+              (std::vector<std::string>{"003", "030", "255", "000", "009", "008", "007"}));
+    EXPECT_EQ(modem.emulator().directory()[1].offset, 34 + 10);
+    EXPECT_EQ(readMessage(line, 2), asString(o.arrivals[0].message.body));
+
+    // The timed one comes without any command (bounded wait, no time asserted).
+    for (int i = 0; i < 200 && modem.emulator().directory().size() < 3; ++i)
+        line.drain(std::chrono::milliseconds(50));
+    ASSERT_EQ(modem.emulator().directory().size(), 3u);
+    EXPECT_EQ(modem.emulator().directory()[2].id, "0301 555");
+    EXPECT_EQ(modem.emulator().directory()[2].block, 0);
+    EXPECT_EQ(modem.emulator().directory()[2].offset, 34 + 10 + 34 + int(o.arrivals[0].message.body.size()));
+
+    // After an erase the next call starts the memory again; one that cannot fit is refused.
+    EXPECT_EQ(line.exchange("AT+MEM"), "\r\nOK\r\n");
+    EXPECT_TRUE(modem.emulator().arrive(pattern(5)));
+    EXPECT_EQ(modem.emulator().directory().at(0).offset, 0);
+    EXPECT_FALSE(modem.emulator().arrive(pattern(256 * kBlock)));
+    EXPECT_EQ(modem.emulator().directory().size(), 1u);
+}
+
 TEST(EmulatorTransfer, EraseEmptiesTheMemory)
 {
     EmulatorFixture modem(withMessages({pattern(10), pattern(10)}), 0);

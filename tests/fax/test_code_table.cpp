@@ -1,5 +1,5 @@
-#include "fax/CodeTable.h"
 #include "BuildPaths.h"
+#include "fax/CodeTable.h"
 
 #include "G3TestWriter.h"
 

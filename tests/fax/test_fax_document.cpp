@@ -111,6 +111,8 @@ TEST(FaxDocumentTest, FileKindsAndSaveFilterNames)
     EXPECT_EQ(ApplySaveFilter("a.b.c", 4), "a.b.JPG");
     EXPECT_EQ(ApplySaveFilter("dir.v1/page", 2), "dir.v1/page.MMF");
     EXPECT_EQ(ApplySaveFilter("keep.txt", 0), "keep.txt");
+    EXPECT_EQ(ApplySaveFilter("fax.ufr", 5), "fax.pdf");
+    EXPECT_EQ(FaxFileKindOf("Fax.PDF"), FaxFileKind::Pdf);
 }
 
 TEST(FaxDocumentTest, MmfOpenedAndSavedAsUfr)

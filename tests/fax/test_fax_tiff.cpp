@@ -1,5 +1,5 @@
-#include "G3TestWriter.h"
 #include "BuildPaths.h"
+#include "G3TestWriter.h"
 #include "common/Errors.h"
 #include "fax/FAXTIF.h"
 #include "fax/FaxDocument.h"
@@ -289,16 +289,16 @@ TEST_F(FaxTiffTest, OnePageLayout)
         {254, 4, 1, 2},       {256, 4, 1, 1728}, {257, 3, 1, 3},     {258, 3, 1, 1},
         {259, 3, 1, 3},       {262, 3, 1, 0},    {266, 3, 1, 1},     {273, 4, 1, 230},
         {277, 3, 1, 1},       {278, 3, 1, 1201}, {279, 4, 1, L - 1}, {282, 5, 1, 8 + 206},
-        {283, 5, 1, 8 + 214}, {292, 4, 1, 0},    {296, 3, 1, 2},     {278, 3, 2, 0},
+        {283, 5, 1, 8 + 214}, {292, 4, 1, 0},    {296, 3, 1, 2},     {297, 3, 2, 0 | 1u << 16},
     };
     EXPECT_EQ(dirs[0].entries, want);
     EXPECT_EQ(dirs[0].next, 0u);
     EXPECT_EQ(Le(f, 8 + 198, 4), 0u);
     EXPECT_EQ(Le(f, 8 + 202, 4), 3u * 1728);
-    for (size_t at : {8 + 206, 8 + 214}) {
-        EXPECT_EQ(Le(f, at, 4), 200u);
+    EXPECT_EQ(Le(f, 8 + 206, 4), 204u); // a normal page: 204 dpi across, 98 lines per inch
+    EXPECT_EQ(Le(f, 8 + 214, 4), 98u);
+    for (size_t at : {8 + 206, 8 + 214})
         EXPECT_EQ(Le(f, at + 4, 4), 1u);
-    }
     EXPECT_TRUE(std::equal(p.begin(), p.end() - 1, f.begin() + 230));
 }
 
@@ -316,9 +316,27 @@ TEST_F(FaxTiffTest, DirectoriesChainBehindEachPage)
         expect += 222 + static_cast<uint32_t>(pages[k].size()) - 1;
         EXPECT_EQ(dirs[k].next, k == 2 ? 0u : expect);
         EXPECT_EQ(dirs[k].entries[7].value, dirs[k].offset + 222); // strip offset
+        EXPECT_EQ(dirs[k].entries[15], (IfdEntry{297, 3, 2, static_cast<uint32_t>(k) | 3u << 16}));
+        EXPECT_TRUE(std::is_sorted(dirs[k].entries.begin(), dirs[k].entries.end(),
+                                   [](const IfdEntry& a, const IfdEntry& b) { return a.tag <= b.tag; }));
     }
     EXPECT_EQ(f.size(), expect);
     EXPECT_TRUE(std::any_of(dirs.begin(), dirs.end(), [](const Directory& d) { return d.offset % 2; }));
+}
+
+TEST_F(FaxTiffTest, LineCountDecidesTheVerticalResolution)
+{
+    struct Case {
+        int lines;
+        uint32_t linesPerInch;
+    } const cases[] = {{1, 98}, {1150, 98}, {1600, 98}, {1601, 196}, {2300, 196}};
+    for (const Case& c : cases) {
+        const std::vector<uint8_t> f = exportFax(JoinFaxPages(std::vector<FaxBytes>{
+            page(std::vector<std::vector<int>>(static_cast<size_t>(c.lines), std::vector<int>{1728}))}));
+        ASSERT_EQ(ReadDirectories(f).at(0).entries.at(2).value, static_cast<uint32_t>(c.lines));
+        EXPECT_EQ(Le(f, 8 + 206, 4), 204u) << c.lines;
+        EXPECT_EQ(Le(f, 8 + 214, 4), c.linesPerInch) << c.lines;
+    }
 }
 
 TEST_F(FaxTiffTest, PagesWithoutACompleteLineAreLeftOut)

@@ -1,5 +1,5 @@
-#include "fax/PageDecoder.h"
 #include "BuildPaths.h"
+#include "fax/PageDecoder.h"
 
 #include "G3TestWriter.h"
 

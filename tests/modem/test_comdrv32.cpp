@@ -4,10 +4,12 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -160,7 +162,7 @@ TEST_F(PtyPort, PortAndBufferSizeOnlyChangeWhileClosed)
     EXPECT_EQ(d.ComPortInBufSize(), 16);
     EXPECT_FALSE(d.Connect()); // COM5 names no device
     EXPECT_FALSE(d.Connected());
-    EXPECT_EQ(d.OpenError(), "Gerät " + home.filePath("none") + " nicht gefunden");
+    EXPECT_TRUE(d.OpenError().startsWith("Gerät " + home.filePath("none") + " nicht gefunden."));
 }
 
 TEST_F(PtyPort, SecondOpenOfAHeldPortFails)
@@ -171,10 +173,47 @@ TEST_F(PtyPort, SecondOpenOfAHeldPortFails)
     ASSERT_TRUE(a.Connect());
     EXPECT_FALSE(b.Connect());
     EXPECT_FALSE(b.Connected());
-    EXPECT_EQ(b.OpenError(), slavePath + " wird von einem anderen Programm benutzt");
+    // The lock file names the holder: here this very test program.
+    QFile comm("/proc/self/comm");
+    ASSERT_TRUE(comm.open(QIODevice::ReadOnly));
+    const QString self = QString::fromLocal8Bit(comm.readAll().trimmed());
+    EXPECT_TRUE(b.OpenError().startsWith(slavePath + " wird von einem anderen Programm benutzt: " + self +
+                                         " (Prozess " + QString::number(getpid()) + ")."))
+        << b.OpenError().toStdString();
     a.Disconnect();
     EXPECT_TRUE(b.Connect());
     EXPECT_TRUE(b.OpenError().isEmpty());
+}
+
+// A terminal program locks the device under its own name; opening it through a link must respect
+// that lock, which Qt alone would not see.
+TEST_F(PtyPort, LockOfTheDeviceBehindALinkKeepsThePortClosed)
+{
+    QProcess holder;
+    holder.start("sleep", {"60"});
+    ASSERT_TRUE(holder.waitForStarted());
+    const QString lock = "/var/lock/LCK.." + slavePath.mid(5).replace('/', '_');
+    QFile f(lock);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::NewOnly)) << lock.toStdString();
+    f.write(QByteArray::number(holder.processId()).rightJustified(10) + "\n");
+    f.close();
+    const QString link = home.filePath("modem");
+    ASSERT_TRUE(QFile::link(slavePath, link));
+    QFile ini(home.filePath("ZARVO2.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write("[Ports]\nCOM3=" + link.toUtf8() + "\n");
+    ini.close();
+
+    TCommPortDriver d;
+    d.SetComPort(pnCOM3);
+    EXPECT_FALSE(d.Connect());
+    EXPECT_EQ(d.OpenError(), link + " wird von einem anderen Programm benutzt: sleep (Prozess " +
+                                 QString::number(holder.processId()) +
+                                 "). Beenden Sie es und versuchen Sie es erneut.");
+    QFile::remove(lock);
+    holder.kill();
+    holder.waitForFinished();
+    EXPECT_TRUE(d.Connect()) << "the holder is gone";
 }
 
 TEST_F(PtyPort, LineSettingChangeWhileOpenPurgesBothQueues)
@@ -231,39 +270,59 @@ TEST_F(PtyPort, VanishedDeviceClosesThePortAndSaysWhy)
     ::close(master);
     master = ::open("/dev/null", O_RDONLY); // keeps TearDown's close harmless
     EXPECT_TRUE(WaitUntil([&] { return !d.Connected(); }, 5000));
-    EXPECT_EQ(d.DeviceError(), "Gerät " + slavePath + " antwortet nicht mehr oder wurde entfernt");
+    EXPECT_TRUE(
+        d.DeviceError().startsWith("Gerät " + slavePath + " antwortet nicht mehr oder wurde entfernt."));
 }
 
-// Qt's English error texts never reach the status line: each error users meet has its German text.
-TEST(SerialErrors, EachErrorUsersMeetHasItsOwnText)
+// Opens the system or the fault hook refuses: no port stays open, and the text says why and what
+// to do. The hook stands for what root cannot meet (a missing right, another user's program).
+TEST_F(PtyPort, RefusedOpenSaysWhyAndWhatToDo)
 {
+    // As a serial port is: read and write for its group (a pty's group may only write).
+    ASSERT_EQ(::chmod(QFile::encodeName(slavePath).constData(), 0660), 0);
+    const QString group = QFileInfo(slavePath).group();
+    const QString fifo = home.filePath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const struct {
-        QSerialPort::SerialPortError error;
-        int accessErrno;
-        SerialFailure failure;
+        int fault; // injected errno; 0 opens the path for real
+        QString path;
+        QStringList says;
     } cases[] = {
-        {QSerialPort::DeviceNotFoundError, ENOENT, SerialFailure::NotFound},
-        {QSerialPort::PermissionError, EACCES, SerialFailure::NoPermission},
-        {QSerialPort::PermissionError, 0, SerialFailure::InUse}, // readable, yet locked or held
-        {QSerialPort::PermissionError, ENOENT, SerialFailure::NotFound},
-        {QSerialPort::ResourceError, ENOENT, SerialFailure::Gone},
-        {QSerialPort::ReadError, 0, SerialFailure::Gone},
-        {QSerialPort::UnknownError, 0, SerialFailure::Other},
+        {EACCES, slavePath, {"Keine Berechtigung für " + slavePath, "Gruppe " + group, "anmelden"}},
+        {EBUSY, slavePath, {slavePath + " wird von einem anderen Programm benutzt", "Beenden Sie es"}},
+        {ENOENT, slavePath, {"Gerät " + slavePath + " nicht gefunden", "Kabel eingesteckt"}},
+        {0, fifo, {fifo + " ist keine serielle Schnittstelle"}},
+        {0, home.path(), {home.path() + " ist keine serielle Schnittstelle"}},
     };
-    for (const auto& k : cases)
-        EXPECT_EQ(ClassifySerialError(k.error, k.accessErrno), k.failure) << k.error << " " << k.accessErrno;
-
-    // Permission denied names the group that owns the device, or dialout when there is none.
-    QTemporaryDir dir;
-    const QString device = dir.filePath("ttyUSB0");
-    QFile(device).open(QIODevice::WriteOnly);
-    const QString group = QFileInfo(device).group();
-    ASSERT_FALSE(group.isEmpty());
-    EXPECT_EQ(SerialFailureText(SerialFailure::NoPermission, device),
-              "keine Berechtigung für " + device + ", der Benutzer muss zur Gruppe " + group + " gehören");
-    EXPECT_TRUE(SerialFailureText(SerialFailure::NoPermission, dir.filePath("gone"))
-                    .endsWith("Gruppe dialout gehören"));
-    EXPECT_EQ(SerialFailureText(SerialFailure::Other, device), "Gerätefehler an " + device);
+    for (const auto& k : cases) {
+        QFile ini(home.filePath("ZARVO2.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        ini.write("[Ports]\nCOM3=" + k.path.toUtf8() + "\n");
+        ini.close();
+        QString asked;
+        SetOpenFaultHook([&](const QString& path) {
+            asked = path;
+            return k.fault;
+        });
+        TCommPortDriver d;
+        d.SetComPort(pnCOM3);
+        EXPECT_FALSE(d.Connect());
+        EXPECT_FALSE(d.Connected());
+        EXPECT_EQ(asked, k.path);
+        for (const QString& part : k.says)
+            EXPECT_TRUE(d.OpenError().contains(part))
+                << d.OpenError().toStdString() << " lacks " << part.toStdString();
+        SetOpenFaultHook(nullptr);
+    }
+    // The refusals were the hook's: without it the same device opens.
+    QFile ini(home.filePath("ZARVO2.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write("[Ports]\nCOM3=" + slavePath.toUtf8() + "\n");
+    ini.close();
+    TCommPortDriver d;
+    d.SetComPort(pnCOM3);
+    EXPECT_TRUE(d.Connect());
+    EXPECT_TRUE(d.OpenError().isEmpty());
 }
 
 } // namespace

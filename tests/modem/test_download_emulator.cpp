@@ -93,7 +93,7 @@ TEST(Download, OkInsideTheBlockDataDoesNotEndTheBlock)
     Downloader c;
     QByteArray data;
     ASSERT_EQ(c.z.GetMessage(1, data), 0);
-    EXPECT_EQ(data.mid(1), Bytes(modem.emulator().blockAsSent(3)).mid(34, m.body.size()));
+    EXPECT_EQ(data.mid(1), Bytes(modem.emulator().block(3)).mid(34, m.body.size()));
     EXPECT_EQ(data.indexOf("\rOK\r"), 1 + 5000 - 34);
 }
 

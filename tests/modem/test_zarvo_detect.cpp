@@ -3,6 +3,7 @@
 #include "modem/Zarvo.h"
 
 #include <QStringList>
+#include <cerrno>
 #include <gtest/gtest.h>
 #include <pty.h>
 #include <unistd.h>
@@ -92,6 +93,35 @@ TEST(DetectTest, MissingPortAndNumbersWithoutADevice)
     EXPECT_EQ(c.status.history, QStringList({"Teste COM0", ""}));
     EXPECT_EQ(c.log.lines, QStringList({"-Teste COM0"}));
     EXPECT_TRUE(modem.transcript().empty());
+}
+
+// A port that cannot be used ends the test at once; the status line and PortProblem say why.
+TEST(DetectTest, UnusablePortSaysWhyAndSendsNothing)
+{
+    EmulatorFixture modem({}, 1, "COM5=/nonexistent/zarvo-unplugged\n");
+    Component c;
+    zarvo::SetOpenFaultHook([](const QString&) { return EACCES; });
+    EXPECT_EQ(c.z.TestPort(1), 2);
+    zarvo::SetOpenFaultHook(nullptr);
+    EXPECT_TRUE(modem.transcript().empty());
+    EXPECT_FALSE(c.z.ModemFound);
+    EXPECT_TRUE(c.z.PortProblem.startsWith("Keine Berechtigung für " + modem.portPathQ()))
+        << c.z.PortProblem.toStdString();
+    EXPECT_EQ(c.status.history, QStringList({"Teste COM1", "Com Port 1 existiert", c.z.PortProblem}));
+
+    EXPECT_EQ(c.z.TestPort(5), 1);
+    EXPECT_TRUE(c.z.PortProblem.startsWith("Gerät /nonexistent/zarvo-unplugged nicht gefunden."));
+    EXPECT_EQ(c.status.current, c.z.PortProblem);
+
+    // Forcing skips the test, yet the reason still reaches the status line.
+    zarvo::SetOpenFaultHook([](const QString&) { return EBUSY; });
+    c.z.ForcePort(1);
+    zarvo::SetOpenFaultHook(nullptr);
+    EXPECT_TRUE(c.z.PortProblem.contains("wird von einem anderen Programm benutzt"));
+
+    EXPECT_EQ(c.z.TestPort(1), 0);
+    EXPECT_TRUE(c.z.PortProblem.isEmpty());
+    EXPECT_EQ(c.status.current, "");
 }
 
 TEST(DetectTest, SilentLineIsNoModemAndEarlierFindingStays)

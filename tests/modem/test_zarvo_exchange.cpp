@@ -174,8 +174,9 @@ TEST(ExchangeTest, MissingPortWithReplyWaitReturnsAtOnce)
     c.z.SendCommand("AT", true, true);
     EXPECT_EQ(c.z.LastLine, "");
     EXPECT_FALSE(c.z.Busy);
-    EXPECT_EQ(c.status.current,
-              "Port " + missing + " kann nicht geöffnet werden: Gerät " + missing + " nicht gefunden");
+    EXPECT_TRUE(c.status.current.startsWith("Gerät " + missing + " nicht gefunden."))
+        << c.status.current.toStdString();
+    EXPECT_EQ(c.z.PortProblem, c.status.current);
 }
 
 TEST(ExchangeTest, LockModemOnlyMarksAnIdleModem)

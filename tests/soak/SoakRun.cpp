@@ -1,6 +1,7 @@
 #include "SoakRun.h"
 
 #include "MessageBuilder.h"
+#include "MessageMemory.h"
 #include "ModemEmulator.h"
 #include "common/Errors.h"
 #include "common/Wait.h"
@@ -149,11 +150,16 @@ const std::vector<OpInfo>& Ops()
     return ops;
 }
 
+constexpr long kBlockBytes = emu::MessageMemory::kBlockSize;
+
 // One fault armed for one operation.
 struct Armed {
     std::string text;
     emu::Faults faults;
     bool benign = false; // a sound program still succeeds
+    // okInData: where its text lands in the expected download of message okMessage.
+    int okMessage = 0;
+    long okAt = 0;
 };
 
 Armed ArmFault(Rng& rng, const OpInfo& op)
@@ -201,12 +207,51 @@ Armed ArmFault(Rng& rng, const OpInfo& op)
         a.text = Cat("dead line after ", a.faults.lineDead.offset);
         break;
     default:
-        a.faults.okInData = {true, -1, static_cast<std::size_t>(Pick(rng, 0, 32764)), 1};
-        a.text = Cat("OK inside block data at ", a.faults.okInData.offset);
+        // Placed inside the downloaded message by PlaceOkText.
+        a.faults.okInData.enabled = true;
         a.benign = true;
         break;
     }
     return a;
+}
+
+// Puts the "OK inside block data" fault's text (CR LF "OK" CR LF or the bare CR "OK" CR) into the
+// body of message `index` within one block: anywhere, at the start of a block or flush against its
+// end, where the answer's own final "OK" line follows at once. The emulator writes it into the
+// memory, so the message holds these bytes from then on. Disarms the fault when the body is too short.
+void PlaceOkText(Rng& rng, Armed& a, const emu::DirectoryEntry& e, int index, const QByteArray& expected)
+{
+    const std::string text = Pick(rng, 0, 1) == 0 ? "\r\nOK\r\n" : "\rOK\r";
+    const long size = static_cast<long>(text.size());
+    const long start = e.block * kBlockBytes + e.offset + emu::MessageMemory::kHeaderSize;
+    const long end = e.lastBlock * kBlockBytes + e.endOffset;
+    auto fits = [&](long at) {
+        return at >= start && at + size <= end && at / kBlockBytes == (at + size - 1) / kBlockBytes;
+    };
+    a.faults.okInData = {};
+    if (end - start < size)
+        return;
+    const long picked = Pick(rng, static_cast<int>(start), static_cast<int>(end - size));
+    const long blockStart = picked / kBlockBytes * kBlockBytes;
+    const long flushEnd = std::min(end, blockStart + kBlockBytes) - size;
+    const int where = Pick(rng, 0, 3);
+    long at = where == 0 ? flushEnd : where == 1 ? std::max(start, blockStart) : picked;
+    // A place across a block end moves into the block before or the one after.
+    for (const long candidate : {at, flushEnd, blockStart + kBlockBytes}) {
+        if (fits(candidate)) {
+            at = candidate;
+            break;
+        }
+    }
+    if (!fits(at))
+        return;
+    a.faults.okInData = {true, static_cast<int>(at / kBlockBytes), static_cast<std::size_t>(at % kBlockBytes),
+                         1};
+    a.faults.okInDataText = text;
+    a.okMessage = index;
+    a.okAt = expected.size() - (end - start) + (at - start);
+    a.text = Cat(size == 6 ? "CR LF OK CR LF" : "CR OK CR", " inside message ", index, " at block ",
+                 a.faults.okInData.block, " offset ", a.faults.okInData.offset);
 }
 
 // Whether an armed fault acted: its hit count went down, or it acts on every reply.
@@ -231,8 +276,6 @@ class Soak {
         m_modemOptions.echo = false; // as detection leaves it
         m_modemOptions.linkPath = QDir(m_linkDir.path()).filePath(QStringLiteral("modem")).toStdString();
         m_modemOptions.messages = Messages(m_rng);
-        for (const emu::StoredMessage& m : m_modemOptions.messages)
-            m_expected.push_back(Expected(m));
         startModem();
 
         m_hadHome = qEnvironmentVariableIsSet("ZARVO_HOME");
@@ -276,6 +319,9 @@ class Soak {
     {
         m_modem = std::make_unique<emu::ModemEmulator>(m_modemOptions);
         m_modem->start();
+        m_expected.clear();
+        for (const emu::StoredMessage& m : m_modemOptions.messages)
+            m_expected.push_back(Expected(m));
     }
 
     void violation(int n, const char* op, const std::string& fault, const std::string& what)
@@ -298,9 +344,14 @@ class Soak {
             if ((roll -= o.weight) <= 0)
                 break;
         }
+        // The message a directory read, download or playback works on.
+        const int index = Pick(m_rng, 1, static_cast<int>(m_expected.size()));
         Armed armed;
         if (faultAllowed && Pick(m_rng, 1, 100) <= m_options.faultPercent) {
             armed = ArmFault(m_rng, *op);
+            if (armed.faults.okInData.enabled)
+                PlaceOkText(m_rng, armed, m_modem->directory().at(static_cast<std::size_t>(index - 1)), index,
+                            m_expected[static_cast<std::size_t>(index - 1)]);
             m_modem->setFaults(armed.faults);
         }
 
@@ -309,7 +360,7 @@ class Soak {
         std::string outcome;
         bool convertError = false;
         try {
-            outcome = perform(*op, failure, broken);
+            outcome = perform(*op, index, armed, failure, broken);
         }
         catch (const ConvertError& e) {
             convertError = true;
@@ -360,7 +411,8 @@ class Soak {
 
     // The operation itself. Fills `failure` when it did not succeed with the modem's true values,
     // `broken` when it broke an invariant that holds under any fault.
-    std::string perform(const OpInfo& op, std::string& failure, std::string& broken)
+    std::string perform(const OpInfo& op, int index, const Armed& armed, std::string& failure,
+                        std::string& broken)
     {
         TZarvo& z = *m_zarvo;
         const int count = static_cast<int>(m_expected.size());
@@ -373,7 +425,6 @@ class Soak {
             return Cat("result ", r);
         }
         case Op::Directory: {
-            const int index = Pick(m_rng, 1, count);
             tMessageReport report;
             const quint8 r = z.ReadMessageReport(static_cast<quint8>(index), report);
             const emu::DirectoryEntry e = m_modem->directory().at(static_cast<std::size_t>(index - 1));
@@ -383,10 +434,16 @@ class Soak {
             return Cat("entry ", index, ", result ", r);
         }
         case Op::Download: {
-            const int index = Pick(m_rng, 1, count);
             const QByteArray untouched = "caller's data";
             QByteArray data = untouched;
             const quint8 r = z.GetMessage(static_cast<quint8>(index), data);
+            const emu::BlockFault& ok = armed.faults.okInData;
+            if (ok.enabled && m_modem->faults().okInData.times < ok.times) {
+                // The modem now stores the text in the message, and sent it so.
+                const std::string& text = armed.faults.okInDataText;
+                m_expected[static_cast<std::size_t>(armed.okMessage - 1)].replace(
+                    armed.okAt, static_cast<qsizetype>(text.size()), QByteArray::fromStdString(text));
+            }
             const QByteArray& want = m_expected[static_cast<std::size_t>(index - 1)];
             if (r == 0 && data != want)
                 broken = Cat("message ", index, " returned 0 with other bytes (", data.size(), " of ",
@@ -424,7 +481,6 @@ class Soak {
             return Cat("result ", r);
         }
         case Op::LinePlayback: {
-            const int index = Pick(m_rng, 1, count);
             const std::size_t before = m_modem->playbackCommands().size();
             const quint8 play = z.LinePlay(static_cast<quint8>(index));
             const quint8 stop = z.LineStop(static_cast<quint8>(index));

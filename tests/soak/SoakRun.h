@@ -5,10 +5,13 @@
 //   - no exception but the documented ConvertError (a malformed number in a reply);
 //   - Busy, Locked and Capturing are false and both ports are closed;
 //   - a download returns 0 with exactly the stored message bytes, or fails and leaves the
-//     caller's data as it was;
+//     caller's data as it was. No fault alters block bytes on the line (nothing in the block
+//     framing would show it, so a download under it, or a later one served from the block cache,
+//     could return other bytes); "OK" inside block data is written into the stored message;
 //   - every operation run without a fault succeeds with the modem's true values (so the one after
-//     a fault shows that the fault left nothing behind). Faults a sound program rides out ("OK"
-//     inside block data, chunked replies) must not make an operation fail either.
+//     a fault shows that the fault left nothing behind). Faults a sound program rides out (a
+//     message holding CR LF "OK" CR LF or CR "OK" CR, chunked replies) must not make an operation
+//     fail either.
 // A fixed seed replays the same sequence.
 
 #include <cstdint>

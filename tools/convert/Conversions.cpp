@@ -5,6 +5,7 @@
 #include "fax/FAXTIF.h"
 #include "fax/FaxDocument.h"
 #include "fax/FaxFileError.h"
+#include "fax/FaxPdf.h"
 #include "fax/PageDecoder.h"
 #include "modem/Zarvo.h"
 
@@ -141,6 +142,38 @@ Outcome FaxToTiff(const QString& inFile, const QString& tiffFile, const Progress
         const QString meaning =
             result == 21 ? QStringLiteral("kein Fax") : QStringLiteral("keine Seite zu speichern");
         return fromResult(result, QString(), meaning);
+    });
+}
+
+Outcome FaxToPdf(const QString& inFile, const QString& pdfFile, const Progress& progress)
+{
+    return guarded([&] {
+        const QByteArray data = readWhole(inFile);
+        const auto* bytes = reinterpret_cast<const uint8_t*>(data.constData());
+        const std::span<const uint8_t> all(bytes, static_cast<size_t>(data.size()));
+        std::vector<FaxBytes> pages;
+        switch (FaxFileKindOf(localName(inFile))) {
+        case FaxFileKind::Ufr:
+            pages = SplitFaxPages(all);
+            break;
+        case FaxFileKind::Mmf:
+            pages.emplace_back(all.begin(), all.end());
+            break;
+        default: // a message data string, as SaveFax takes it
+            if (data.isEmpty() || data[0] != 'F')
+                return Outcome::failed(QStringLiteral("kein Fax (Ergebnis 21)"));
+            if (data.size() < 2 || data[1] == '\0')
+                return Outcome::failed(QStringLiteral("keine Seite zu speichern (Ergebnis 25)"));
+            pages = SplitFaxPages(all.subspan(2));
+            break;
+        }
+        const int written = SaveFaxAsPdf(pages, localName(pdfFile), UserPaper());
+        if (written == 0)
+            return Outcome::failed(
+                QStringLiteral("Keine Seite mit einer lesbaren Zeile, keine Datei geschrieben"));
+        if (progress)
+            progress(QStringLiteral("%1 Seite(n) gespeichert").arg(written));
+        return Outcome{};
     });
 }
 

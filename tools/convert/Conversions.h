@@ -25,6 +25,10 @@ Outcome VoiceToWav(const QString& messageFile, const QString& wavFile, const Pro
 // page count, the fax) -> SaveFax.
 Outcome FaxToTiff(const QString& inFile, const QString& tiffFile, const Progress& progress);
 
+// A ".UFR" or ".MMF" file (any case), or else a message data string ("F", the page count, the fax)
+// -> a PDF of one page per fax page, on the user's paper (A4, or Letter by the locale).
+Outcome FaxToPdf(const QString& inFile, const QString& pdfFile, const Progress& progress);
+
 // Every page of a ".UFR" or ".MMF" file, decoded as the viewer does at zoom 1, as binary PBM files
 // prefix-1.pbm, prefix-2.pbm, ... A page that decodes to no picture at all gets no file; `note`
 // hears about it.

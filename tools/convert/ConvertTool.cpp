@@ -22,6 +22,11 @@ const char* const kUsage =
     "  fax2tiff EIN AUS.tif\n"
     "      EIN mit Endung .ufr (beliebige Schreibweise): ein DLE-codiertes Fax; sonst die\n"
     "      Nachrichtendaten eines Faxes (\"F\", Seitenzahl, Fax). Schreibt eine mehrseitige TIFF-Datei.\n"
+    "  fax2pdf EIN AUS.pdf\n"
+    "      EIN wie bei fax2tiff, oder eine .mmf-Datei (eine Seite). Schreibt ein PDF-Dokument,\n"
+    "      jede Faxseite auf einer Seite A4 (Letter, wenn die Sprachumgebung es vorsieht:\n"
+    "      LC_ALL, LC_PAPER oder LANG mit Gebiet US, CA, ...), in voller Höhe, 1 Bit je\n"
+    "      Bildpunkt, verlustfrei (CCITT G4).\n"
     "  fax2pbm EIN.ufr|EIN.mmf PRÄFIX\n"
     "      Schreibt PRÄFIX-1.pbm, PRÄFIX-2.pbm, ... (PBM binär, 1 = schwarz), jede Seite so\n"
     "      decodiert wie im Faxfenster bei Zoom 1. Eine Seite ohne Bild erhält keine Datei.\n"
@@ -90,7 +95,8 @@ struct Command {
     const char* name;
     int arguments;
 };
-constexpr Command kCommands[] = {{"voice2wav", 2}, {"fax2tiff", 2}, {"fax2pbm", 2}, {"page2pic", 3}};
+constexpr Command kCommands[] = {
+    {"voice2wav", 2}, {"fax2tiff", 2}, {"fax2pdf", 2}, {"fax2pbm", 2}, {"page2pic", 3}};
 
 // The reason the command line cannot run, or an empty text.
 QString checkUsage(const CommandLine& line)
@@ -151,6 +157,8 @@ int RunConvertTool(const QStringList& args, QTextStream& out, QTextStream& err)
         outcome = VoiceToWav(w[1], w[2], progress);
     else if (name == QLatin1String("fax2tiff"))
         outcome = FaxToTiff(w[1], w[2], progress);
+    else if (name == QLatin1String("fax2pdf"))
+        outcome = FaxToPdf(w[1], w[2], progress);
     else if (name == QLatin1String("fax2pbm"))
         outcome = FaxToPbm(w[1], w[2], progress, note);
     else

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <optional>
+#include <stdexcept>
 
 namespace zarvo::emu {
 
@@ -37,13 +38,12 @@ bool hits(BlockFault& f, int block)
     return true;
 }
 
-void overlayOk(std::string& data, std::size_t offset)
+void overlayOk(std::string& data, std::size_t offset, const std::string& text)
 {
-    static const std::string kOk = "\rOK\r";
-    if (data.size() < kOk.size())
+    if (data.size() < text.size())
         return;
-    offset = std::min(offset, data.size() - kOk.size());
-    data.replace(offset, kOk.size(), kOk);
+    offset = std::min(offset, data.size() - text.size());
+    data.replace(offset, text.size(), text);
 }
 
 std::string replaceField(const std::string& line, int index, const std::string& text)
@@ -160,7 +160,7 @@ class CommandProcessor::Line {
 CommandProcessor::CommandProcessor(const EmulatorOptions& options)
     : m_options(options), m_echo(options.echo), m_verbose(options.verbose), m_working(options.settings),
       m_stored(options.settings), m_clock(options.clockStart, options.clockUnset, options.clockRunning),
-      m_faults(options.faults)
+      m_faults(options.faults), m_arrivals(options.arrivals)
 {
     m_memory.fill(options.messages, options.startBlock, options.startOffset, m_clock.value());
 }
@@ -408,10 +408,11 @@ bool CommandProcessor::status(int index, std::vector<Part>& out)
 
 bool CommandProcessor::transferBlock(int block, std::vector<Part>& out, Reply& reply)
 {
+    // The text goes into the stored message, so this answer and every later one agree with it.
+    if (hits(m_faults.okInData, block))
+        m_memory.overwrite(block, m_faults.okInData.offset, m_faults.okInDataText);
     auto plain = m_memory.block(block);
     std::string data(plain.begin(), plain.end());
-    if (hits(m_faults.okInData, block))
-        overlayOk(data, m_faults.okInData.offset);
     bool complete = true;
     if (hits(m_faults.cutShort, block)) {
         data.resize(std::min(data.size(), m_faults.cutShort.offset));
@@ -433,7 +434,7 @@ std::string CommandProcessor::blockAsSent(int n) const
     std::string data(plain.begin(), plain.end());
     const BlockFault& f = m_faults.okInData;
     if (f.enabled && f.times != 0 && (f.block < 0 || f.block == n))
-        overlayOk(data, f.offset);
+        overlayOk(data, f.offset, m_faults.okInDataText);
     return data;
 }
 
@@ -457,6 +458,14 @@ bool CommandProcessor::playback(Line& in, std::vector<Part>& out)
 
 void CommandProcessor::blockDelivered(int block)
 {
+    ++m_blocksSent;
+    markDownloaded(block);
+    arriveWhere(
+        [this](const Arrival& a) { return a.when == Arrival::When::AfterBlock && a.count <= m_blocksSent; });
+}
+
+void CommandProcessor::markDownloaded(int block)
+{
     if (m_watched == 0 || m_watched > m_memory.count())
         return;
     m_watchedDelivered.insert(block);
@@ -466,6 +475,48 @@ void CommandProcessor::blockDelivered(int block)
     }
     m_memory.setState(m_watched, 252);
     m_watched = 0;
+}
+
+void CommandProcessor::arriveDue(long elapsedMs)
+{
+    arriveWhere([elapsedMs](const Arrival& a) {
+        return a.when == Arrival::When::AfterSeconds && long(a.count) * 1000 <= elapsedMs;
+    });
+}
+
+long CommandProcessor::msToNextArrival(long elapsedMs) const
+{
+    long next = -1;
+    for (const Arrival& a : m_arrivals) {
+        if (a.when != Arrival::When::AfterSeconds)
+            continue;
+        long in = std::max(0L, long(a.count) * 1000 - elapsedMs);
+        next = next < 0 ? in : std::min(next, in);
+    }
+    return next;
+}
+
+void CommandProcessor::arriveWhere(const std::function<bool(const Arrival&)>& due)
+{
+    for (auto it = m_arrivals.begin(); it != m_arrivals.end();) {
+        if (!due(*it)) {
+            ++it;
+            continue;
+        }
+        arrive(it->message);
+        it = m_arrivals.erase(it);
+    }
+}
+
+bool CommandProcessor::arrive(const StoredMessage& message)
+{
+    try {
+        m_memory.add(message, m_clock.value());
+        return true;
+    }
+    catch (const std::runtime_error&) {
+        return false; // a full memory takes no more calls, as the real modem
+    }
 }
 
 } // namespace zarvo::emu

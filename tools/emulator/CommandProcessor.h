@@ -4,6 +4,7 @@
 #include "MessageMemory.h"
 #include "ModemClock.h"
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -34,6 +35,12 @@ class CommandProcessor {
     Reply execute(const std::string& line);
     // A block answer went out completely: the directory state rule may apply.
     void blockDelivered(int block);
+    // Messages that come in while serving: those of the options due `elapsedMs` after start, and
+    // one handed over now (false when it does not fit into the memory).
+    void arriveDue(long elapsedMs);
+    bool arrive(const StoredMessage& message);
+    // How long until the next timed arrival is due; -1 when none is left.
+    long msToNextArrival(long elapsedMs) const;
 
     bool echo() const { return m_echo; }
     bool verbose() const { return m_verbose; }
@@ -47,7 +54,8 @@ class CommandProcessor {
     Faults& faults() { return m_faults; }
     const Faults& faults() const { return m_faults; }
 
-    // The block as the next "+MTP=" would send it, with the okInData fault laid over it.
+    // The block as the next "+MTP=" would send (and from then on store) it, with a pending
+    // okInData fault laid over it.
     std::string blockAsSent(int n) const;
 
   private:
@@ -66,6 +74,8 @@ class CommandProcessor {
     bool transferBlock(int block, std::vector<Part>& out, Reply& reply);
     bool playback(Line& in, std::vector<Part>& out);
     void reset();
+    void markDownloaded(int block);
+    void arriveWhere(const std::function<bool(const Arrival&)>& due);
     void info(std::vector<Part>& out, std::string text) const;
     std::string finalResult(bool ok) const;
 
@@ -82,6 +92,8 @@ class CommandProcessor {
     // Directory state rule: the entry last queried and the blocks delivered since.
     std::size_t m_watched = 0;
     std::set<int> m_watchedDelivered;
+    std::vector<Arrival> m_arrivals; // still to come
+    int m_blocksSent = 0;            // block answers that went out whole
 };
 
 } // namespace zarvo::emu

@@ -54,6 +54,47 @@ BlockFault blockFault(const std::string& arg, const std::string& what)
     return f;
 }
 
+// "voice", "fax" or "data" and the file(s) as the message switches of the same names take them.
+StoredMessage typedMessage(const std::string& type, const std::string& files, const std::string& what)
+{
+    if (type == "voice")
+        return voiceMessage(readFileBytes(files));
+    if (type == "fax") {
+        std::vector<std::vector<std::uint8_t>> pages;
+        for (const std::string& f : split(files, ','))
+            pages.push_back(readFileBytes(f));
+        return faxMessage(pages);
+    }
+    if (type == "data")
+        return dataMessage(readFileBytes(files));
+    throw UsageError(what + ": type '" + type + "' is not voice, fax or data");
+}
+
+// "<n>s:TYPE:FILE" or "b<n>:TYPE:FILE"; the file name may hold further colons.
+Arrival arrival(const std::string& arg)
+{
+    const std::string what = "--arrive";
+    auto first = arg.find(':');
+    auto second = first == std::string::npos ? first : arg.find(':', first + 1);
+    if (second == std::string::npos)
+        throw UsageError(what + " wants WHEN:TYPE:FILE");
+    std::string when = arg.substr(0, first);
+    Arrival a;
+    if (when.size() > 1 && when.back() == 's') {
+        a.when = Arrival::When::AfterSeconds;
+        a.count = toInt(when.substr(0, when.size() - 1), what, 0, 86'400);
+    }
+    else if (when.size() > 1 && when.front() == 'b') {
+        a.when = Arrival::When::AfterBlock;
+        a.count = toInt(when.substr(1), what, 1, 1'000'000);
+    }
+    else {
+        throw UsageError(what + ": '" + when + "' is neither <n>s (seconds) nor b<n> (block)");
+    }
+    a.message = typedMessage(arg.substr(first + 1, second - first - 1), arg.substr(second + 1), what);
+    return a;
+}
+
 // What --id, --new, --time, ... set for the next message.
 struct Pending {
     std::optional<std::string> id;
@@ -107,7 +148,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
     Pending pending;
     std::string settingsList;
 
-    auto addMessage = [&](StoredMessage m) {
+    auto describe = [&](StoredMessage m) {
         if (pending.id)
             m.id = *pending.id;
         if (pending.state)
@@ -120,9 +161,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             m.block = pending.at->first;
             m.offset = pending.at->second;
         }
-        o.messages.push_back(std::move(m));
         pending = Pending{};
+        return m;
     };
+    auto addMessage = [&](StoredMessage m) { o.messages.push_back(describe(std::move(m))); };
     auto position = [](const std::string& arg, const std::string& what) {
         auto parts = split(arg, ':');
         if (parts.size() != 2)
@@ -193,6 +235,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             int type = toInt(v.substr(0, colon), a, 0, 255);
             addMessage(rawMessage(type, readFileBytes(v.substr(colon + 1))));
         }
+        else if (a == "--arrive") {
+            o.arrivals.push_back(arrival(value()));
+            o.arrivals.back().message = describe(std::move(o.arrivals.back().message));
+        }
         else if (a == "--id") {
             pending.id = value();
         }
@@ -258,7 +304,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
     }
     if (pending.any())
         throw UsageError("--id, --new, --listened, --downloaded, --state, --time, --size and --at "
-                         "describe the message that follows them; none follows");
+                         "describe the message (or --arrive) that follows them; none follows");
     o.settings = parseSettings(settingsList, o.settings);
     return cl;
 }
@@ -290,6 +336,11 @@ Messages (in directory order; the switches before a message describe it):
   --time D,H,M           its reception time by the modem clock (default: the clock at start)
   --size N               its directory size
   --at BLOCK:OFFSET      place its header there
+  --arrive WHEN:TYPE:FILE  a call the modem answers while serving (repeatable): WHEN is <n>s
+                         (n seconds after start) or b<n> (right after the n-th block answer has
+                         gone out); TYPE voice, fax or data, FILE as for --voice, --fax, --data.
+                         It goes after the last message in memory, as new; its time is the clock's
+                         reading then unless --time gave one
 
 Faults:
   --no-reply TEXT        swallow command lines containing TEXT
@@ -297,7 +348,7 @@ Faults:
   --error-reply TEXT     answer ERROR to command lines containing TEXT
   --bad-field TEXT[:N[:VALUE]]  field N (default 1) of the value line becomes VALUE (default X7)
   --cut-block B:N        block B (or "any") ends after N data bytes, then OK
-  --ok-in-block B:N      block B carries CR "OK" CR at data offset N
+  --ok-in-block B:N      CR "OK" CR is written into block B at data offset N once it is read
   --dead-in-block B:N    the modem goes dead after N data bytes of block B
   --chunks SIZE:MS       write every reply in chunks of SIZE bytes, MS apart
 )";

@@ -49,6 +49,19 @@ struct StoredMessage {
     int offset = 0;
 };
 
+// A message that comes in while the emulator serves, as a call the modem answers on its own: it is
+// added after the last message in memory, with the clock's reading as its reception time unless it
+// carries one.
+struct Arrival {
+    enum class When {
+        AfterSeconds, // `count` seconds after start()
+        AfterBlock,   // right after the `count`-th block answer (from 1) has gone out whole
+    };
+    When when = When::AfterSeconds;
+    int count = 0;
+    StoredMessage message;
+};
+
 // One directory entry as the emulated modem currently reports it.
 struct DirectoryEntry {
     int type = 0;
@@ -86,8 +99,11 @@ struct Faults {
     CommandFault badField; // the first value line of the answer gets a non-numeric field
     int badFieldIndex = 1; // which comma-separated field (from 1) is replaced
     std::string badFieldText = "X7";
-    BlockFault cutShort;       // the block data ends after `offset` bytes; the final "OK" follows
-    BlockFault okInData;       // CR "OK" CR replaces the four data bytes at `offset`
+    BlockFault cutShort; // the block data ends after `offset` bytes; the final "OK" follows
+    // okInDataText is written over the block's bytes at `offset` into the memory itself, so the
+    // message holds those bytes from then on and the modem sends what it stores.
+    BlockFault okInData;
+    std::string okInDataText = "\rOK\r";
     BlockFault lineDead;       // after `offset` bytes the modem goes dead: no output, input ignored
     std::size_t chunkSize = 0; // every reply is written in chunks of this many bytes (0: off) ...
     int chunkPauseMs = 0;      // ... with this pause before each further chunk
@@ -108,6 +124,7 @@ struct EmulatorOptions {
     int startBlock = 0;                   // where the first message without own placement goes
     int startOffset = 0;
     std::vector<StoredMessage> messages; // directory order
+    std::vector<Arrival> arrivals;       // messages that come in while serving
     Faults faults;
 };
 

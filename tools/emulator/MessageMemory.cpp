@@ -78,6 +78,14 @@ void MessageMemory::fill(const std::vector<StoredMessage>& messages, int startBl
     *this = std::move(next);
 }
 
+void MessageMemory::add(const StoredMessage& message, ClockValue now)
+{
+    long end = 0;
+    for (const Extent& e : m_extents)
+        end = std::max(end, e.end);
+    fill({message}, int(end / kBlockSize), int(end % kBlockSize), now);
+}
+
 void MessageMemory::writeHeader(std::size_t index)
 {
     const DirectoryEntry& d = entry(index);
@@ -113,6 +121,14 @@ std::vector<int> MessageMemory::blocksOf(std::size_t index) const
     for (int b = d.block; b <= d.lastBlock; ++b)
         blocks.push_back(b);
     return blocks;
+}
+
+void MessageMemory::overwrite(int n, std::size_t offset, const std::string& bytes)
+{
+    if (n < 0 || n >= kBlocks || bytes.size() > std::size_t(kBlockSize))
+        return;
+    offset = std::min(offset, std::size_t(kBlockSize) - bytes.size());
+    std::copy(bytes.begin(), bytes.end(), m_bytes.begin() + long(n) * kBlockSize + long(offset));
 }
 
 std::span<const std::uint8_t> MessageMemory::block(int n) const

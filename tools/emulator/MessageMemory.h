@@ -36,6 +36,9 @@ class MessageMemory {
     // std::runtime_error when a message does not fit or overlaps another; nothing is kept then.
     void fill(const std::vector<StoredMessage>& messages, int startBlock, int startOffset, ClockValue now);
     void clear();
+    // Adds one message as a call the modem answers now: after the message that ends last in memory
+    // (at 0:0 when the memory is empty), unless it carries its own placement. Throws as fill().
+    void add(const StoredMessage& message, ClockValue now);
 
     std::size_t count() const { return m_entries.size(); }
     const std::vector<DirectoryEntry>& entries() const { return m_entries; }
@@ -45,6 +48,8 @@ class MessageMemory {
     std::vector<int> blocksOf(std::size_t index) const;
 
     std::span<const std::uint8_t> block(int n) const;
+    // Overwrites bytes of block n from `offset`, moved back so they end within the block.
+    void overwrite(int n, std::size_t offset, const std::string& bytes);
     int usedPercent() const;
 
     // Value line of "+MSR=0": total, percent used, non-fax count, new non-fax, fax count, new fax,

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <condition_variable>
 #include <fcntl.h>
 #include <fstream>
@@ -34,6 +35,8 @@ struct ModemEmulator::Impl {
     bool readInput(bool listening);
     void onLine(const std::string& line);
     void waitWake(int timeoutMs);
+    // Lets the timed arrivals that are due come in; how long until the next one (-1: none left).
+    int arrivals();
 
     EmulatorOptions options;
 
@@ -52,6 +55,7 @@ struct ModemEmulator::Impl {
     std::thread thread;
     std::atomic<bool> stopping{false};
     std::atomic<int> lineDrops{0};
+    std::chrono::steady_clock::time_point started;
     OutputQueue output;
     std::string lineBuffer;
 };
@@ -86,6 +90,7 @@ void ModemEmulator::start()
         d->output.setChunking(d->processor.faults().chunkSize, d->processor.faults().chunkPauseMs);
     }
     d->stopping = false;
+    d->started = std::chrono::steady_clock::now();
     d->thread = std::thread([this] { d->run(); });
 }
 
@@ -111,10 +116,21 @@ void ModemEmulator::Impl::waitWake(int timeoutMs)
     ::poll(&p, 1, timeoutMs);
 }
 
+int ModemEmulator::Impl::arrivals()
+{
+    long elapsed =
+        long(std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)
+                 .count());
+    std::lock_guard lock(mutex);
+    processor.arriveDue(elapsed);
+    return int(std::min(processor.msToNextArrival(elapsed), long(INT_MAX)));
+}
+
 void ModemEmulator::Impl::run()
 {
     bool listening = false;
     while (!stopping) {
+        const int nextArrival = arrivals();
         pollfd m{pty->master(), POLLIN, 0};
         ::poll(&m, 1, 0);
         bool hangup = (m.revents & (POLLHUP | POLLERR)) != 0;
@@ -151,6 +167,8 @@ void ModemEmulator::Impl::run()
         case OutputQueue::Status::Idle:
             break;
         }
+        if (nextArrival >= 0 && (timeout < 0 || nextArrival < timeout))
+            timeout = nextArrival;
         pollfd fds[2] = {{wakeRead.get(), POLLIN, 0}, {pty->master(), events, 0}};
         ::poll(fds, 2, timeout);
     }
@@ -343,6 +361,12 @@ ClockValue ModemEmulator::clock() const
 {
     std::lock_guard lock(d->mutex);
     return d->processor.clock().value();
+}
+
+bool ModemEmulator::arrive(const StoredMessage& message)
+{
+    std::lock_guard lock(d->mutex);
+    return d->processor.arrive(message);
 }
 
 void ModemEmulator::advanceClock(int seconds)

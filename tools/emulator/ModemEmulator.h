@@ -53,8 +53,11 @@ class ModemEmulator {
     bool verbose() const;
     std::vector<DirectoryEntry> directory() const;
     std::vector<std::uint8_t> block(int n) const;       // memory contents of block n
-    std::vector<std::uint8_t> blockAsSent(int n) const; // with the okInData fault applied
+    std::vector<std::uint8_t> blockAsSent(int n) const; // with a pending okInData fault applied
     std::vector<std::string> playbackCommands() const;  // "+MVP=3", "+MVP3" as received
+    // A call comes in now: the message is added after the last one in memory (false when it does not
+    // fit). The options' arrivals come the same way at their time.
+    bool arrive(const StoredMessage& message);
     ClockValue clock() const;
     void advanceClock(int seconds);
 

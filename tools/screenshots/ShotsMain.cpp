@@ -3,6 +3,7 @@
 #include "ModemEmulator.h"
 #include "Shots.h"
 #include "app/About.h"
+#include "app/TaskIcon.h"
 #include "app/UHaupt.h"
 #include "app/UOptionen.h"
 #include "app/UWave.h"
@@ -10,6 +11,9 @@
 #include "common/ProgramPaths.h"
 
 #include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPalette>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -61,6 +65,36 @@ class SettingsFileSwap {
     bool m_existed = false;
 };
 
+// The tray's tip after a call left a message while the program ran. A bare X server has no
+// notification area, so the tip is drawn as the desktop shows it: the marked icon and its text.
+void TakeTrayTip(zarvo::shots::Context& c, zarvo::THaupt& haupt, zarvo::emu::ModemEmulator& modem,
+                 const std::string& demo, qint64& now)
+{
+    namespace emu = zarvo::emu;
+    haupt.Opts.Autonachr = true;
+    modem.arrive(Demo(emu::voiceMessage(emu::readFileBytes(demo + "nachricht1.gsm")), "0301 1234567", 255));
+    now += qint64(haupt.Opts.AutonTi > 0 ? haupt.Opts.AutonTi : 10) * 60 * 1000;
+    haupt.PollNewMessages();
+
+    QWidget tip;
+    tip.setWindowTitle(QStringLiteral("Zarvo"));
+    auto* row = new QHBoxLayout(&tip);
+    auto* icon = new QLabel;
+    icon->setPixmap(haupt.TaskIcon1->Icon().pixmap(24, 24));
+    auto* text = new QLabel(haupt.TaskIcon1->Hint());
+    text->setObjectName(QStringLiteral("TrayTip"));
+    text->setFrameShape(QFrame::Box);
+    text->setMargin(4);
+    text->setAutoFillBackground(true);
+    QPalette palette = text->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::ToolTipBase));
+    palette.setColor(QPalette::WindowText, palette.color(QPalette::ToolTipText));
+    text->setPalette(palette);
+    row->addWidget(icon, 0, Qt::AlignBottom);
+    row->addWidget(text, 0, Qt::AlignTop);
+    c.save(&tip, QStringLiteral("tray-tip"));
+}
+
 void TakeMainShots(zarvo::shots::Context& c)
 {
     namespace emu = zarvo::emu;
@@ -90,6 +124,8 @@ void TakeMainShots(zarvo::shots::Context& c)
     auto* wave = new zarvo::TWave(&haupt);
     auto* about = new zarvo::TAboutBox(&haupt);
     haupt.SetWindows(optionen, wave, about);
+    qint64 now = 0; // the new-message poll's clock, moved on by hand for the tray's tip
+    haupt.PollClock = [&now] { return now; };
     haupt.FormActivate(); // the new-message question is answered No on standard error
     haupt.SetCurrentRow(2);
     c.save(&haupt, QStringLiteral("main-window"));
@@ -97,6 +133,7 @@ void TakeMainShots(zarvo::shots::Context& c)
     c.save(&haupt, QStringLiteral("main-window-status"));
     c.save(about, QStringLiteral("about-box"));
     about->hide();
+    TakeTrayTip(c, haupt, modem, demo, now);
     haupt.Opts.UnAbEn = false;
     haupt.close();
 }

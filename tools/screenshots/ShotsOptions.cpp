@@ -1,13 +1,40 @@
 // The options dialog's three pages.
 #include "Shots.h"
 #include "app/UOptionen.h"
+#include "common/IniProfile.h"
+#include "modem/PortList.h"
 #include "modem/Zarvo.h"
 
+namespace {
+
+const QString kAdapter = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+
+// The ports of a desk PC with a USB serial adapter, the modem's usual link, whatever this machine has.
+zarvo::PortMachine DeskWithAdapter()
+{
+    zarvo::PortMachine m;
+    m.ports = {{QStringLiteral("/dev/ttyS0"), {}, {}},
+               {QStringLiteral("/dev/ttyUSB0"), QStringLiteral("FT232R USB UART"), QStringLiteral("FTDI")}};
+    m.byId = {{kAdapter, QStringLiteral("/dev/ttyUSB0")}};
+    m.resolve = [](const QString& path) {
+        if (path == kAdapter)
+            return QStringLiteral("/dev/ttyUSB0");
+        return path.startsWith(QLatin1String("/dev/tty")) ? path : QString();
+    };
+    m.isCharDevice = [m](const QString& path) { return !m.resolve(path).isEmpty(); };
+    return m;
+}
+
+} // namespace
+
 static zarvo::shots::Register reg("options", [](zarvo::shots::Context& c) {
+    zarvo::SetSystemPortMachine(DeskWithAdapter);
+    zarvo::IniProfile(zarvo::TOptionen::SettingsFileName())
+        .writeString(QStringLiteral("Ports"), QStringLiteral("COM2"), kAdapter);
     zarvo::TZarvo zarvo;
     zarvo::TOpts opts;
-    opts.ComPort = 1;
-    opts.LineKabel = opts.DFUE = opts.Faxmon = opts.UnAbEn = true;
+    opts.ComPort = 2;
+    opts.LineKabel = opts.DFUE = opts.Faxmon = opts.UnAbEn = opts.Autonachr = true;
     opts.AutonTi = 10;
     opts.ModemOptions.FaxRecv = opts.ModemOptions.VoiceRecv = opts.ModemOptions.DialupRetr = true;
     opts.ModemOptions.RingSetup = 4;
@@ -23,4 +50,5 @@ static zarvo::shots::Register reg("options", [](zarvo::shots::Context& c) {
         dialog.SetActivePage(page);
         c.save(&dialog, QLatin1String(name));
     }
+    zarvo::SetSystemPortMachine(nullptr);
 });

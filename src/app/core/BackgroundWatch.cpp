@@ -15,6 +15,17 @@ void ReturnToSelfMode(WatchHost& host)
 
 } // namespace
 
+bool WaitWhileBusy(const std::function<bool()>& busy, const std::function<void(int)>& pause, int maxMs,
+                   int stepMs)
+{
+    for (int waited = 0; busy(); waited += stepMs) {
+        if (waited >= maxMs)
+            return false;
+        pause(stepMs);
+    }
+    return true;
+}
+
 QString DialUpCaption(const QString& name)
 {
     return QStringLiteral("Zarvo DFÜ: ") + name;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace zarvo {
 
 class TRAS;
@@ -42,6 +44,13 @@ QString DialUpCaption(const QString& name);
 // The window titles of the programs that share the modem.
 inline const QString kFaxmonTitle = QStringLiteral("Faxmonitor");
 inline const QString kTOnlineTitle = QStringLiteral("T-Online");
+
+// Every return to self mode first waits while the modem component is busy: the tick may run inside
+// the nested wait of a download, and a port test there would cut into it. Pauses `stepMs` at a time
+// while `busy()` holds, at most `maxMs` in all; true when the component became free.
+inline constexpr int kBusyWaitMaxMs = 10 * 60 * 1000;
+bool WaitWhileBusy(const std::function<bool()>& busy, const std::function<void(int)>& pause,
+                   int maxMs = kBusyWaitMaxMs, int stepMs = 100);
 
 // Each watch clears its flag before it pauses, so a tick that runs during the pause does not
 // start the same return to self mode again.

@@ -1,5 +1,7 @@
 #include "app/core/CommandLine.h"
 
+#include <algorithm>
+
 namespace zarvo {
 
 std::vector<CommandSwitch> ParseCommandLine(const QStringList& arguments)
@@ -32,6 +34,9 @@ std::vector<CommandSwitch> ParseCommandLine(const QStringList& arguments)
         else if (word.startsWith(QStringLiteral("LOG"))) {
             switches.push_back({CommandSwitch::Kind::Log, {}});
         }
+        else if (word.startsWith(QStringLiteral("PDF"))) {
+            switches.push_back({CommandSwitch::Kind::Pdf, {}});
+        }
     }
     return switches;
 }
@@ -45,13 +50,20 @@ bool IsBatchRun(const std::vector<CommandSwitch>& switches)
     return false;
 }
 
+bool HasSwitch(const std::vector<CommandSwitch>& switches, CommandSwitch::Kind kind)
+{
+    return std::any_of(switches.begin(), switches.end(),
+                       [kind](const CommandSwitch& s) { return s.kind == kind; });
+}
+
 QStringList UsageLines(const QString& logFile)
 {
     return {QStringLiteral("Folgende Kommandozeilen Optionen sind möglich:"),
             QStringLiteral("/STP:<Pfad> Speicher die Nachrichten in diesen Pfad (WAV+TIF)"),
             QStringLiteral("/DELETE     Löscht die Nachrichten (wird als letztes ausgeführt)"),
             QStringLiteral("/AUTORUN    Minimiert beim Start"),
-            QStringLiteral("/LOG        Speichert ein Protokoll in ") + logFile};
+            QStringLiteral("/LOG        Speichert ein Protokoll in ") + logFile,
+            QStringLiteral("/PDF        Speichert Faxe mit /STP zusätzlich als PDF (MESS<n>.PDF)")};
 }
 
 } // namespace zarvo

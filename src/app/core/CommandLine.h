@@ -9,21 +9,24 @@ namespace zarvo {
 
 // One recognised switch of the command line, in the order given.
 struct CommandSwitch {
-    enum class Kind { Usage, SaveAll, Delete, Autorun, Log };
+    enum class Kind { Usage, SaveAll, Delete, Autorun, Log, Pdf };
     Kind kind;
     QString path; // SaveAll: the folder as typed, "/" appended when missing; empty when none given
 };
 
 // The switches of `arguments` (without the program name). Each argument is recognised upper-cased
 // from its second character on, whatever its first character is; the tests are prefix tests, in
-// this order: "H" or "?", "STP", "DELETE", "AUTORUN" or "AUTOSTA", "LOG". "--help" counts as the
+// this order: "H" or "?", "STP", "DELETE", "AUTORUN" or "AUTOSTA", "LOG", "PDF". "--help" counts as the
 // usage switch. The path of "/STP:<path>" keeps its case. Other arguments are ignored.
 std::vector<CommandSwitch> ParseCommandLine(const QStringList& arguments);
 
 // Usage, saving or erasing: the program does its work and closes.
 bool IsBatchRun(const std::vector<CommandSwitch>& switches);
 
-// The five lines of the usage text, naming the log file `logFile`.
+// Whether a switch of that kind is among `switches` (/PDF acts on every /STP, wherever it stands).
+bool HasSwitch(const std::vector<CommandSwitch>& switches, CommandSwitch::Kind kind);
+
+// The six lines of the usage text, naming the log file `logFile`.
 QStringList UsageLines(const QString& logFile);
 
 } // namespace zarvo

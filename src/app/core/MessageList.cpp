@@ -64,8 +64,10 @@ MessageListData ReadMessageList(TZarvo& zarvo)
         tMessageReport report;
         MessageRow row;
         try {
-            if (zarvo.ReadMessageReport(static_cast<quint8>(n), report) == 0)
+            if (zarvo.ReadMessageReport(static_cast<quint8>(n), report) == 0) {
                 row = MessageRowFor(report);
+                list.Reports.push_back(report);
+            }
         }
         catch (const std::exception& e) {
             if (list.Error.isEmpty())

@@ -34,6 +34,8 @@ struct MessageListData {
     int MessageCount = -1;
     int UsedPercent = 0;
     std::vector<MessageRow> Rows;
+    // The directory entries read; as many as Rows only when every query succeeded.
+    std::vector<tMessageReport> Reports;
     // The first malformed reply met while reading (ConvertError text); the list is whole anyway.
     QString Error;
 };

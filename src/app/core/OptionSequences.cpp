@@ -3,6 +3,7 @@
 
 #include "common/Errors.h"
 #include "common/MessageSeam.h"
+#include "modem/SerialErrors.h"
 #include "modem/Zarvo.h"
 
 namespace zarvo {
@@ -42,7 +43,7 @@ bool ApplyOptions(TZarvo& zarvo, TOpts& current, const TOpts& wanted)
             ok = zarvo.TestPort(copy.ComPort) == 0;
     }
     if (!ok) {
-        Messages().information(kAppCaption, NoModemText(copy.ComPort));
+        Messages().information(kAppCaption, WithPortProblem(NoModemText(copy.ComPort), zarvo.PortProblem));
         return false;
     }
     zarvo.WriteOptions(copy.ModemOptions);

@@ -16,8 +16,8 @@ struct TOpts {
     bool DFUE = false;
     bool TOnline2 = false;
     bool Faxmon = false;
-    bool Autonachr = false; // reserved: stored only
-    qint32 AutonTi = 0;     // reserved: stored only
+    bool Autonachr = false; // the new-message notice polls the modem
+    qint32 AutonTi = 0;     // minutes between two polls (the dialog takes 1..1440)
     qint32 FaxView = 0;     // 0 own viewer, 1 "kodakimg.exe", 2 ExtFax
     QString ExtFax;
     bool UnAbEn = false;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace zarvo {
@@ -21,7 +22,26 @@ QByteArray ReadSmallFile(const QString& path)
 
 } // namespace
 
-TRAS::TRAS(QString sysfsRoot, QString runDir) : m_root(std::move(sysfsRoot)), m_runDir(std::move(runDir)) {}
+bool ProcessHoldsDevice(qint64 pid, const QString& device, const QString& procDir)
+{
+    struct stat modem {};
+    if (device.isEmpty() || ::stat(QFile::encodeName(device).constData(), &modem) != 0 ||
+        !S_ISCHR(modem.st_mode))
+        return false;
+    const QDir fds(procDir + QStringLiteral("/%1/fd").arg(pid));
+    for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        struct stat open {};
+        if (::stat(QFile::encodeName(fds.filePath(fd)).constData(), &open) == 0 && S_ISCHR(open.st_mode) &&
+            open.st_rdev == modem.st_rdev)
+            return true;
+    }
+    return false;
+}
+
+TRAS::TRAS(QString sysfsRoot, QString runDir, QString procDir)
+    : m_root(std::move(sysfsRoot)), m_runDir(std::move(runDir)), m_procDir(std::move(procDir))
+{
+}
 
 TRAS::~TRAS()
 {
@@ -78,8 +98,9 @@ void TRAS::ReleaseConnection()
     bool ok = false;
     const qint64 pid =
         QString::fromLatin1(ReadSmallFile(m_runDir + '/' + m_held + QStringLiteral(".pid"))).toLongLong(&ok);
-    // pppd hangs up on SIGTERM; without the right to signal it the link simply stays.
-    if (ok && pid > 1)
+    // pppd hangs up on SIGTERM; without the right to signal it the link simply stays. A link whose
+    // pppd does not run on the modem's port (DSL, VPN, another modem) is someone else's.
+    if (ok && pid > 1 && ProcessHoldsDevice(pid, ModemPort, m_procDir))
         ::kill(static_cast<pid_t>(pid), SIGTERM);
     m_held.clear();
     m_state = RASCS_Dialling;

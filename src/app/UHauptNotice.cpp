@@ -1,0 +1,131 @@
+// THaupt: the new-message notice. Every AutonTi minutes the tick asks the modem for its memory
+// status, reads only the directory entries that are new, and announces the unheard ones once: on
+// the desktop's notification service, else in the tray's balloon. The tray's icon and tip show
+// how many messages wait. The modal question stays with the window's own check.
+#include "app/UHaupt.h"
+
+#include "app/TaskIcon.h"
+#include "app/UHauptImages.h"
+#include "app/core/AnnouncedMessages.h"
+#include "app/core/DBusNotifier.h"
+#include "common/ProgramPaths.h"
+#include "modem/Zarvo.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QIcon>
+
+#include <exception>
+
+namespace zarvo {
+
+namespace {
+
+// The modem component and the window's states as the poll sees them.
+class HauptPollHost : public PollHost {
+  public:
+    HauptPollHost(THaupt& haupt, bool idle) : m_haupt(haupt), m_idle(idle) {}
+    bool ModemIdle() const override { return m_idle; }
+    bool HeldOff() const override
+    {
+        // A dial-up link on the modem holds the port as well; fax monitor and T-Online lock the
+        // component, which ModemIdle already sees.
+        return m_haupt.DFUEActive || (m_haupt.PortHeldOff && m_haupt.PortHeldOff());
+    }
+    std::optional<int> ReadEntryCount() override
+    {
+        tMemoryStatus status;
+        try {
+            if (m_haupt.Zarvo1->ReadMemoryStatus(status) != 0)
+                return std::nullopt;
+        }
+        catch (const std::exception&) {
+            return std::nullopt; // a garbled reply: quietly, as a missing one
+        }
+        return status.CountA + status.CountB;
+    }
+    std::optional<tMessageReport> ReadEntry(int index) override
+    {
+        if (index < 1 || index > 255)
+            return std::nullopt;
+        tMessageReport report;
+        try {
+            if (m_haupt.Zarvo1->ReadMessageReport(static_cast<quint8>(index), report) != 0)
+                return std::nullopt;
+        }
+        catch (const std::exception&) {
+            return std::nullopt;
+        }
+        return report;
+    }
+
+  private:
+    THaupt& m_haupt;
+    bool m_idle;
+};
+
+} // namespace
+
+void THaupt::SetUpNotice()
+{
+    if (m_poll)
+        return;
+    m_announced = std::make_unique<AnnouncedMessages>(AnnouncedMessagesFile());
+    m_poll =
+        std::make_unique<NewMessagePoll>(*m_announced, PollClock ? PollClock : NewMessagePoll::SteadyClock());
+    if (!Notifier) {
+        auto notifier = std::make_unique<DBusNotifier>();
+        // Installed, the icon is the theme's "zarvo"; run from the build tree, the file itself.
+        const QString iconFile = ProgramPaths::findData(QStringLiteral("icons/zarvo.svg"));
+        if (!QIcon::hasThemeIcon(notifier->IconName) && !iconFile.isEmpty())
+            notifier->IconName = QFileInfo(iconFile).absoluteFilePath();
+        notifier->Fallback = [this](const Notice& notice) {
+            TaskIcon1->ShowMessage(notice.Summary, notice.Body);
+        };
+        Notifier = std::move(notifier);
+    }
+    connect(Notifier.get(), &NoticeSender::ShowRequested, this,
+            [this] { Guarded([this] { NoticeShowExecute(); }); });
+    connect(TaskIcon1, &TTaskIcon::OnMessageClick, this,
+            [this] { Guarded([this] { NoticeShowExecute(); }); });
+}
+
+bool THaupt::PollMayRun() const
+{
+    // The window's own modem work runs in nested loops; a poll inside it would interleave.
+    return !FirstActivate && !m_startingUp && !m_checking && !m_closing && !m_closed && !m_quitting &&
+           Zarvo1->ModemFound && !Zarvo1->Busy && !isModemHeldOff() && Opts.ComPort != 0 &&
+           !QApplication::activeModalWidget();
+}
+
+void THaupt::PollNewMessages()
+{
+    if (!m_poll)
+        return;
+    m_poll->Configure(Opts.Autonachr, Opts.AutonTi);
+    if (!m_poll->Due())
+        return;
+    HauptPollHost host(*this, PollMayRun());
+    const PollResult result = m_poll->Run(host);
+    if (result.Outcome == PollOutcome::NewMessages && Notifier)
+        Notifier->Send(NoticeFor(result.Fresh));
+    UpdateTrayMark();
+}
+
+void THaupt::NoticeShowExecute()
+{
+    F_WiederExecute();
+    CheckNewMessages();
+}
+
+void THaupt::UpdateTrayMark()
+{
+    const int unheard = m_poll ? m_poll->Unheard() : 0;
+    const QString hint = TrayHintFor(unheard);
+    if (TaskIcon1->Hint() == hint)
+        return;
+    TaskIcon1->SetHint(hint);
+    TaskIcon1->SetIcon(unheard > 0 ? MarkedApplicationIcon() : ApplicationIcon());
+}
+
+} // namespace zarvo

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "fax/PageBitmap.h"
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zarvo {
+
+// Paper of a PDF page in points (1/72 inch).
+struct PdfPaper {
+    double width = 0;
+    double height = 0;
+    bool operator==(const PdfPaper&) const = default;
+};
+inline constexpr PdfPaper PaperA4{595.28, 841.89};
+inline constexpr PdfPaper PaperLetter{612, 792};
+
+// The paper of a locale's name ("en_US.UTF-8", "fr_CA", "de_DE@euro"): Letter for the territories
+// that use it, A4 for every other one and for names without a territory ("C", "POSIX").
+PdfPaper PaperForLocale(std::string_view locale);
+// The locale that decides the paper as POSIX orders it: LC_ALL, else LC_PAPER, else LANG (the
+// first one set and not empty); each may be null.
+PdfPaper PaperForEnvironment(const char* lcAll, const char* lcPaper, const char* lang);
+// PaperForEnvironment of this process's environment.
+PdfPaper UserPaper();
+
+// Where a fax page's picture goes on the paper, in points from the paper's lower left corner.
+struct PdfPlacement {
+    double x = 0, y = 0, width = 0, height = 0;
+};
+// The picture at the paper's width in its true aspect (204 dpi across, 98 or 196 lines per inch by
+// its line count), at the top of the paper; a page longer than the paper is shrunk to the paper's
+// height instead and centred across, so nothing of it is cut off.
+PdfPlacement PlaceFaxPage(int width, int lines, const PdfPaper& paper);
+
+// One page's picture as the PDF stores it: 1 bit deep, CCITT Group 4 coded (lossless). Only this
+// is kept per page, so a long fax never holds all its bitmaps at once.
+struct PdfFaxImage {
+    int width = 0, height = 0;
+    std::vector<uint8_t> g4;
+};
+PdfFaxImage PdfImageOf(const PageBitmap& page);
+
+// A PDF document of one page per picture, each placed by PlaceFaxPage. A picture without a pixel
+// gives an empty page; callers leave such pages out.
+std::string FaxPdfDocument(std::span<const PdfFaxImage> pages, const PdfPaper& paper);
+
+} // namespace zarvo
