@@ -2,6 +2,7 @@
 #include "app/UHaupt.h"
 #include "app/core/BackgroundWatch.h"
 #include "app/core/CommandLine.h"
+#include "app/core/StartMode.h"
 #include "app/core/WindowFinder.h"
 #include "app/core/ras_api32.h"
 
@@ -337,14 +338,26 @@ void THaupt::FormActivate()
         }
         return;
     }
-    CheckNewMessages();
+    // While a batch run has the modem (or the program ends) the list stays as it is; it is read
+    // again when the modem comes back.
+    if (!Zarvo1->HeldOff)
+        CheckNewMessages();
     UpdateBusyDisplay();
     SG->setEnabled(true);
 }
 
 void THaupt::FirstActivation()
 {
-    LoadSettings(Opts, ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
+    const QString settings = ProgramPaths::programFile(QStringLiteral("ZARVO2.ini"));
+    LoadSettings(Opts, settings);
+    if (Opts.ComPort == 0 && Headless) {
+        // Nobody could answer the options dialog: say how to choose the port, and do nothing else.
+        Messages().error(kAppCaption, NoPortMessage(settings));
+        ExitStatus = 2;
+        FirstActivate = false;
+        QuitAfterStart = true;
+        return;
+    }
     if (Opts.ComPort != 0) {
         Guarded([this] { ReturnToSelfMode(); });
         // Also for whoever started the program from a terminal, cron or a timer: why the port is
@@ -352,11 +365,11 @@ void THaupt::FirstActivation()
         if (!Zarvo1->PortProblem.isEmpty())
             StderrMessages().error(kAppCaption, Zarvo1->PortProblem);
     }
-    while (Opts.ComPort == 0 && Optionen && !m_quitting) {
+    while (Opts.ComPort == 0 && Optionen && !m_quitting && !ShutdownRequested()) {
         Optionen->SetActivePage(TOptionen::Page::TSModem);
         Optionen->OptsToDialog(Opts);
         Optionen->ShowModal();
-        if (Opts.ComPort == 0 && !m_quitting)
+        if (Opts.ComPort == 0 && !m_quitting && !ShutdownRequested())
             Messages().information(kAppCaption, QString::fromUtf8("Sie müßen einen ComPort auswählen !"));
     }
     FirstActivate = false;

@@ -26,6 +26,9 @@ class QWindow;
 
 namespace zarvo {
 
+class InstanceServer;
+class ModemHoldOff;
+class ShutdownGate;
 class AnnouncedMessages;
 class NoticeSender;
 class BatchSaver;
@@ -157,6 +160,22 @@ class THaupt : public QMainWindow {
     // when a command or an activation ends, so the commands do not wait for the next tick.
     void UpdateBusyDisplay();
 
+    // --- Other runs and the end from outside (UHauptShutdown.cpp) ---
+    // Answers the user's other runs: a second start brings this window forward, a batch run gets
+    // the modem held off while it works (the list is read again afterwards).
+    void SetInstanceServer(InstanceServer* server);
+    // True while the modem is left to a batch run (asked for or held) or the program is ending: no
+    // poll and no command of ours may start. Widget-free callers ask Zarvo1->HeldOff.
+    bool isModemHeldOff() const;
+    // SIGTERM, SIGINT, SIGHUP or the end of the session: the close box's sequence at the next safe
+    // point, boxes and dialogs dismissed; ForceEnd after ShutdownGate::kLimitMs at the latest.
+    void RequestShutdown();
+    bool ShutdownRequested() const;
+    // What ends the program when the close takes too long (the program entry sets it; it must not
+    // return). Tests leave it empty.
+    std::function<void()> ForceEnd;
+    // The time the close may take after a request (tests shorten it).
+    int ShutdownLimitMs = 20000;
     // --- New-message notice (UHauptNotice.cpp) ---
     // Polls the modem when the interval has passed and announces what is new. Run by the tick.
     void PollNewMessages();
@@ -193,6 +212,8 @@ class THaupt : public QMainWindow {
     void CheckNewMessagesOnce();
     int ShowModal(QDialog& dialog);
     void SetLineActionsVisible(bool visible);
+    void SyncHeldOff();
+    void DismissModals();
     void SetUpNotice();
     bool PollMayRun() const;
     // Batch mode (UHauptCommandLine.cpp): the report of a save on standard output or as an error,
@@ -216,6 +237,9 @@ class THaupt : public QMainWindow {
     bool m_shown = false;      // the window was shown once
     bool m_keepCentred = true; // until the first list after the first showing, width changes re-centre
     bool m_logFailed = false;  // the log file could not be written; said once until it works again
+    bool m_stopping = false;   // the end was asked for: work stops at its next exchange
+    ModemHoldOff* m_holdOff = nullptr;
+    ShutdownGate* m_shutdown = nullptr;
     std::vector<std::shared_ptr<BatchSaver>> m_batchSavers; // one per /STP folder of this run
 };
 

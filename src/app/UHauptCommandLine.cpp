@@ -46,7 +46,7 @@ void THaupt::ProcessCommandLine()
         for (const CommandSwitch& s : ParseCommandLine(Arguments.mid(1))) {
             switch (s.kind) {
             case CommandSwitch::Kind::Usage: {
-                const QStringList lines = UsageLines(ProgramPaths::logFile());
+                const QStringList lines = UsageLines(ProgramPaths::logFileName());
                 if (Headless)
                     std::for_each(lines.begin(), lines.end(), PrintLine);
                 else

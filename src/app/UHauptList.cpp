@@ -70,12 +70,12 @@ void THaupt::InstallCellDrawing()
 
 QString THaupt::TempWavName()
 {
-    return ProgramPaths::programFile(QStringLiteral("~~test.wav"));
+    return ProgramPaths::workFile(QStringLiteral("~~test.wav"));
 }
 
 QString THaupt::TempTifName()
 {
-    return ProgramPaths::programFile(QStringLiteral("~~test.tif"));
+    return ProgramPaths::workFile(QStringLiteral("~~test.tif"));
 }
 
 int THaupt::CurrentRow() const

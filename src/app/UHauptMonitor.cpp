@@ -67,6 +67,12 @@ void THaupt::Timer1Timer()
         }
     }
 
+    // A batch run has the modem: the watches wait, as their returns to self mode would talk to it.
+    if (isModemHeldOff()) {
+        UpdateBusyDisplay();
+        return;
+    }
+
     HauptWatchHost host(*this);
     WatchState state{FaxmonActive, TOnlineActive, DFUEActive, DFUEName};
     const WatchSettings settings{Opts.Faxmon, Opts.TOnline2, Opts.DFUE};
@@ -83,7 +89,7 @@ void THaupt::Timer1Timer()
 
 void THaupt::UpdateBusyDisplay()
 {
-    const BusyDisplay display = BusyDisplayFor(Zarvo1->Busy, RowCount() - 1);
+    const BusyDisplay display = BusyDisplayFor(Zarvo1->Busy || Zarvo1->HeldOff, RowCount() - 1);
     StatusPanel1->setText(display.PanelText);
     SG->setEnabled(display.GridEnabled);
     for (const char* name : {"Schliessen", "AC_Speicherloesch", "AC_Modemreset", "AC_Optionen"})

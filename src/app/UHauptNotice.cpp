@@ -94,7 +94,8 @@ bool THaupt::PollMayRun() const
 {
     // The window's own modem work runs in nested loops; a poll inside it would interleave.
     return !FirstActivate && !m_startingUp && !m_checking && !m_closing && !m_closed && !m_quitting &&
-           Zarvo1->ModemFound && !Zarvo1->Busy && Opts.ComPort != 0 && !QApplication::activeModalWidget();
+           Zarvo1->ModemFound && !Zarvo1->Busy && !isModemHeldOff() && Opts.ComPort != 0 &&
+           !QApplication::activeModalWidget();
 }
 
 void THaupt::PollNewMessages()

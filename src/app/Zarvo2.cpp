@@ -4,32 +4,81 @@
 #include "app/UHauptImages.h"
 #include "app/UOptionen.h"
 #include "app/UWave.h"
+#include "app/core/CommandLine.h"
 #include "app/core/GermanLocale.h"
+#include "app/core/InstanceChannel.h"
+#include "app/core/QtMessageRoute.h"
+#include "app/core/SignalBridge.h"
 #include "app/core/StartMode.h"
 #include "common/MessageSeam.h"
+#include "common/ProgramPaths.h"
 #include "viewer/FaxViewerFactory.h"
 #include "viewer/MessageBoxes.h"
 
 #include <QApplication>
+#include <QPlainTextEdit>
+#include <QSessionManager>
 #include <QStringList>
 
 #include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+void PrintLines(std::FILE* stream, const QStringList& lines)
+{
+    for (const QString& line : lines)
+        std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    const QStringList switches = arguments.mid(1);
 
-    const bool display = zarvo::HasDisplay();
-    if (!display) {
-        if (!zarvo::IsBatchRun(arguments)) {
-            std::fprintf(stderr, "%s\n", zarvo::NoDisplayMessage().toLocal8Bit().constData());
-            return 2;
-        }
-        // A batch run from cron or a terminal: no window is ever seen and no box waits for input.
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Answered before anything else: no settings read or written, no modem, no display needed.
+    switch (zarvo::EarlyAnswerFor(switches)) {
+    case zarvo::EarlyAnswer::Usage:
+        PrintLines(stdout, zarvo::UsageLines(zarvo::ProgramPaths::logFileName()));
+        return 0;
+    case zarvo::EarlyAnswer::Version:
+        PrintLines(stdout, {zarvo::VersionLine()});
+        return 0;
+    case zarvo::EarlyAnswer::None:
+        break;
     }
+
+    const zarvo::StartDecision start = zarvo::DecideStart(switches);
+    switch (start.kind) {
+    case zarvo::StartKind::NoDisplay:
+        PrintLines(stderr, {zarvo::NoDisplayMessage()});
+        return 2;
+    case zarvo::StartKind::DisplayUnreachable:
+        PrintLines(stderr, {zarvo::DisplayUnreachableMessage(start)});
+        return 2;
+    case zarvo::StartKind::UnknownSwitch:
+        PrintLines(stderr, {QString::fromUtf8("zarvo: Unbekannte Option „%1“.").arg(start.unknownArgument)});
+        PrintLines(stderr, zarvo::UsageLines(zarvo::ProgramPaths::logFileName()));
+        return 2;
+    case zarvo::StartKind::Headless:
+        // A batch run from cron or a terminal: no window is ever seen and no box waits for input, and
+        // Qt's own notices stay off standard error.
+        if (!start.platformGiven)
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        zarvo::QtMessageRoute::Install(qEnvironmentVariable("ZARVO_QT_MESSAGES") == QStringLiteral("1"));
+        break;
+    case zarvo::StartKind::Desktop:
+        break;
+    }
+    // Qt, the lock and the work files look here.
+    zarvo::ProgramPaths::settleRuntimeDir();
+    const bool headless = start.kind == zarvo::StartKind::Headless;
+    const bool batch = zarvo::IsBatchRun(arguments);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZARVO"));
@@ -40,21 +89,65 @@ int main(int argc, char** argv)
     zarvo::UseGermanLocale();
 
     zarvo::WidgetMessages boxes;
-    if (display)
+    if (!headless)
         zarvo::SetMessages(&boxes);
 
-    zarvo::THaupt Haupt;
-    Haupt.Arguments = arguments;
-    Haupt.Headless = !display;
-    auto* Optionen = new zarvo::TOptionen(*Haupt.Zarvo1, Haupt.Opts, &Haupt);
-    auto* Wave = new zarvo::TWave(&Haupt);
-    auto* AboutBox = new zarvo::TAboutBox(&Haupt);
-    Haupt.SetWindows(Optionen, Wave, AboutBox);
-    zarvo::InstallFaxViewer(*Haupt.Zarvo1);
-    QObject::connect(&Haupt, &zarvo::THaupt::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    // Signals that come while this run waits for the others end that wait.
+    zarvo::SignalBridge signals_;
+    zarvo::UserInstance instance(zarvo::ProgramPaths::userFolders().runtime);
+    QObject::connect(&signals_, &zarvo::SignalBridge::Received, &instance, [&instance] { instance.Abort(); });
 
-    Haupt.show();
-    const int status = app.exec();
+    // One program per user; a batch run beside it has the modem held off while it works.
+    bool autorun = false;
+    for (const zarvo::CommandSwitch& s : zarvo::ParseCommandLine(switches))
+        autorun = autorun || s.kind == zarvo::CommandSwitch::Kind::Autorun;
+    const zarvo::UserInstance::Outcome outcome =
+        batch ? instance.StartBatch() : instance.StartDesktop(!autorun);
+    if (outcome == zarvo::UserInstance::Outcome::ShownOther)
+        return 0;
+    if (outcome == zarvo::UserInstance::Outcome::Refused) {
+        zarvo::Messages().error(zarvo::kAppCaption, instance.Message());
+        zarvo::SetMessages(nullptr);
+        return 1;
+    }
+
+    int status = 0;
+    {
+        zarvo::THaupt Haupt;
+        Haupt.Arguments = arguments;
+        Haupt.Headless = headless;
+        auto* Optionen = new zarvo::TOptionen(*Haupt.Zarvo1, Haupt.Opts, &Haupt);
+        auto* Wave = new zarvo::TWave(&Haupt);
+        auto* AboutBox = new zarvo::TAboutBox(&Haupt);
+        Haupt.SetWindows(Optionen, Wave, AboutBox);
+        zarvo::InstallFaxViewer(*Haupt.Zarvo1);
+        Haupt.SetInstanceServer(instance.Server());
+        if (headless)
+            zarvo::QtMessageRoute::SetSink(
+                [&Haupt](const QString& line) { Haupt.Modemstatus->appendPlainText(line); });
+        QObject::connect(&Haupt, &zarvo::THaupt::Closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+
+        // The end from outside runs the close box's sequence; if that takes too long, the program
+        // ends without it rather than hang a logout.
+        QObject::disconnect(&signals_, nullptr, &instance, nullptr);
+        QObject::connect(&signals_, &zarvo::SignalBridge::Received, &Haupt,
+                         [&Haupt] { Haupt.RequestShutdown(); });
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &Haupt,
+                         [&Haupt](QSessionManager&) { Haupt.RequestShutdown(); });
+        Haupt.ForceEnd = [] {
+            PrintLines(stderr,
+                       {QString::fromUtf8("zarvo: Das Beenden dauerte zu lange; Zarvo endet, ohne auf "
+                                          "das Modem zu warten.")});
+            zarvo::ProgramPaths::removeWorkFolders();
+            ::_exit(1);
+        };
+
+        Haupt.show();
+        status = app.exec();
+        status = status != 0 ? status : Haupt.ExitStatus;
+        zarvo::QtMessageRoute::SetSink({});
+    }
     zarvo::SetMessages(nullptr);
-    return status != 0 ? status : Haupt.ExitStatus;
+    zarvo::ProgramPaths::removeWorkFolders();
+    return status;
 }

@@ -1,10 +1,14 @@
 #include "common/ProgramPaths.h"
 #include "BuildPaths.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
 
 namespace zarvo::ProgramPaths {
 
@@ -14,19 +18,129 @@ QString executablePath()
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
 }
 
+namespace {
+
+// An XDG base directory: the variable when it holds an absolute path (relative ones are to be
+// ignored), else the default below the home folder.
+QString BaseDir(const std::function<QByteArray(const char*)>& read, const char* name, const QString& fallback)
+{
+    const QString value = QFile::decodeName(read(name));
+    return QDir::isAbsolutePath(value) ? QDir::cleanPath(value) : QDir::cleanPath(fallback);
+}
+
+// Folders that hold the instance lock and the work files are the user's alone.
+void MakePrivateFolder(const QString& dir)
+{
+    if (QDir().mkpath(dir))
+        QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+bool ProcessRuns(qint64 pid)
+{
+    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+} // namespace
+
+void settleRuntimeDir()
+{
+    if (QDir::isAbsolutePath(qEnvironmentVariable("XDG_RUNTIME_DIR")))
+        return;
+    const QString session = QStringLiteral("/run/user/") + QString::number(::getuid());
+    const QFileInfo info(session);
+    QString dir;
+    if (info.isDir() && info.ownerId() == ::getuid() && info.isWritable()) {
+        dir = session;
+    }
+    else {
+        dir = BaseDir([](const char* name) { return qgetenv(name); }, "XDG_CACHE_HOME",
+                      QDir::homePath() + QStringLiteral("/.cache")) +
+              QStringLiteral("/zarvo/runtime");
+        MakePrivateFolder(dir);
+    }
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
+}
+
+UserFolders userFolders(const std::function<QByteArray(const char*)>& read, const QString& home,
+                        const QString& exeDir, qint64 pid)
+{
+    UserFolders f;
+    const QString zarvoHome = QFile::decodeName(read("ZARVO_HOME"));
+    if (!zarvoHome.isEmpty()) {
+        const QString dir = QDir::cleanPath(zarvoHome);
+        f.config = f.state = f.runtime = f.work = dir;
+        return f;
+    }
+    f.config = BaseDir(read, "XDG_CONFIG_HOME", home + QStringLiteral("/.config")) + QStringLiteral("/zarvo");
+    f.state =
+        BaseDir(read, "XDG_STATE_HOME", home + QStringLiteral("/.local/state")) + QStringLiteral("/zarvo");
+    const QString runtime = QFile::decodeName(read("XDG_RUNTIME_DIR"));
+    f.runtime =
+        (QDir::isAbsolutePath(runtime) ? QDir::cleanPath(runtime)
+                                       : BaseDir(read, "XDG_CACHE_HOME", home + QStringLiteral("/.cache"))) +
+        QStringLiteral("/zarvo");
+    f.work = f.runtime + QStringLiteral("/work-") + QString::number(pid);
+    f.oldSettingsPlaces << BaseDir(read, "XDG_DATA_HOME", home + QStringLiteral("/.local/share")) +
+                               QStringLiteral("/zarvo");
+    if (!exeDir.isEmpty())
+        f.oldSettingsPlaces << QDir::cleanPath(exeDir);
+    f.oldSettingsPlaces.removeAll(f.config);
+    return f;
+}
+
+UserFolders userFolders()
+{
+    return userFolders([](const char* name) { return qgetenv(name); }, QDir::homePath(),
+                       QFileInfo(executablePath()).absolutePath(), QCoreApplication::applicationPid());
+}
+
+QStringList takeOverOldSettings(const UserFolders& folders)
+{
+    QStringList copied;
+    if (QFileInfo(folders.config).isDir() || !QDir().mkpath(folders.config))
+        return copied;
+    for (const QString& place : folders.oldSettingsPlaces) {
+        const QFileInfo old(place + QStringLiteral("/ZARVO2.ini"));
+        // Only the user's own file: a writable program folder may hold someone else's.
+        if (!old.isFile() || old.ownerId() != ::getuid())
+            continue;
+        for (const QString& name : {QStringLiteral("ZARVO2.ini"), QStringLiteral("FAX.INI")})
+            if (QFile::copy(place + u'/' + name, folders.config + u'/' + name))
+                copied << name;
+        break;
+    }
+    return copied;
+}
+
 QString programDir()
 {
-    QString dir = qEnvironmentVariable("ZARVO_HOME");
-    if (dir.isEmpty()) {
-        const QString exeDir = QFileInfo(executablePath()).absolutePath();
-        if (QFileInfo(exeDir).isWritable())
-            dir = exeDir;
-        else
-            dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                  QStringLiteral("/zarvo");
+    const UserFolders folders = userFolders();
+    takeOverOldSettings(folders);
+    QDir().mkpath(folders.config);
+    return folders.config;
+}
+
+QString workFile(const QString& name)
+{
+    const UserFolders folders = userFolders();
+    MakePrivateFolder(folders.runtime);
+    QDir().mkpath(folders.work);
+    return folders.work + u'/' + name;
+}
+
+void removeWorkFolders()
+{
+    const UserFolders folders = userFolders();
+    if (folders.work == folders.runtime)
+        return; // $ZARVO_HOME: the work files stay where they always were
+    const QString prefix = QStringLiteral("work-");
+    for (const QString& name :
+         QDir(folders.runtime).entryList({prefix + u'*'}, QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool ok = false;
+        const qint64 pid = name.mid(prefix.size()).toLongLong(&ok);
+        if (ok && (pid == QCoreApplication::applicationPid() || !ProcessRuns(pid)))
+            QDir(folders.runtime + u'/' + name).removeRecursively();
     }
-    QDir().mkpath(dir);
-    return QDir::cleanPath(dir);
 }
 
 QString programFile(const QString& name)
@@ -64,9 +178,15 @@ QString findData(const QString& name)
     return {};
 }
 
+QString logFileName()
+{
+    return userFolders().state + QStringLiteral("/ZARVO.LOG");
+}
+
 QString logFile()
 {
-    return programFile(QStringLiteral("ZARVO.LOG"));
+    QDir().mkpath(userFolders().state);
+    return logFileName();
 }
 
 } // namespace zarvo::ProgramPaths

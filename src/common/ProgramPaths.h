@@ -3,15 +3,53 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 namespace zarvo::ProgramPaths {
 
-// The program's directory: $ZARVO_HOME when set; else the executable's directory when it is
-// writable; else $XDG_DATA_HOME/zarvo. Created on first use. Holds ZARVO2.ini, FAX.INI, the
-// ~~test.* work files and the log.
+// The folders a user's run writes to. With $ZARVO_HOME set (tests, the demo) all of them are that
+// folder, as it always was. Otherwise they follow the XDG base directories: settings in
+// $XDG_CONFIG_HOME/zarvo, the log in $XDG_STATE_HOME/zarvo, and the instance lock and the work
+// folders in $XDG_RUNTIME_DIR/zarvo (the cache folder where no runtime folder is set). Never the
+// executable's folder.
+struct UserFolders {
+    QString config;  // ZARVO2.ini, FAX.INI
+    QString state;   // ZARVO.LOG
+    QString runtime; // the instance lock and socket; the work folders below it
+    QString work;    // this process's ~~test.* files: runtime + "/work-<pid>" (ZARVO_HOME itself)
+    // Where earlier versions kept the settings without $ZARVO_HOME, looked at once to take them over.
+    QStringList oldSettingsPlaces;
+};
+
+// Gives the process an XDG_RUNTIME_DIR where none is set (cron, su): the login session's
+// /run/user/<uid> when it exists and is the user's, so a batch run from cron meets the desktop
+// program's lock; else a private folder in the cache. Qt would otherwise make one in /tmp.
+void settleRuntimeDir();
+
+// The folders from the environment (`variable` reads one variable, `home` is the user's home) and
+// the process id; nothing is created.
+UserFolders userFolders(const std::function<QByteArray(const char*)>& variable, const QString& home,
+                        const QString& exeDir, qint64 pid);
+// The same for this process.
+UserFolders userFolders();
+
+// Creates the settings folder; when it did not exist yet, copies ZARVO2.ini and FAX.INI from the
+// first old place that has a ZARVO2.ini (one the user owns), so a first start of this version keeps
+// the port and options. Returns the names copied.
+QStringList takeOverOldSettings(const UserFolders& folders);
+
+// The settings folder (created on first use, taking over old settings once). Holds ZARVO2.ini and
+// FAX.INI; read-only data placed here by the user is found first.
 QString programDir();
 
 // programDir() + "/" + name.
 QString programFile(const QString& name);
+
+// A work file of this process (~~test.gsm, ~~test.wav, ~~test.tif); its folder is created on use.
+QString workFile(const QString& name);
+// Removes this process's work folder (not with $ZARVO_HOME, where the work files always stayed) and
+// the work folders of processes that no longer run.
+void removeWorkFolders();
 
 // Read-only data (RFCG3.DAT, help pages): the first of dataPlaces() that holds it; empty if none.
 QString findData(const QString& name);
@@ -23,8 +61,10 @@ QString findData(const QString& name);
 QStringList dataPlaces(const QString& programDir, const QString& exeDir, const QString& installedDataDir,
                        const QString& buildDir, const QString& sourceDataDir);
 
-// The conversation log file ZARVO.LOG in the program's directory.
+// The conversation log file ZARVO.LOG in the state folder, which is created.
 QString logFile();
+// Its name without creating anything (the usage text).
+QString logFileName();
 
 // Full path of the running program file.
 QString executablePath();

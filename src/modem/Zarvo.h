@@ -34,6 +34,9 @@ class TZarvo : public QObject {
     // --- State ---
     bool Busy = false;
     bool Locked = false;
+    // The modem is left alone (another run of the program uses it, or the program is ending): no
+    // exchange opens the port, operations return 5 and TestPort does not touch the port.
+    bool HeldOff = false;
     bool Capturing = false;
     bool ModemFound = false;
     bool ClockRead = false;
@@ -131,7 +134,9 @@ class TZarvo : public QObject {
 
   private:
     // The checks every memory operation starts with: 4 without a modem, 5 while busy, else 0.
-    quint8 Refusal() const { return !ModemFound ? 4 : Busy ? 5 : 0; }
+    quint8 Refusal() const { return HeldOff ? 5 : !ModemFound ? 4 : Busy ? 5 : 0; }
+    // Says that the modem is held off; the text for the status panel and the log.
+    void ShowHeldOff();
     // TestPort's talk with the modem on the opened test port: its result 0, 2 or 3.
     quint8 Probe(quint8 Port);
     void RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitReply, bool WaitSecondLine,

@@ -27,6 +27,10 @@ TComPortNumber TZarvo::PortNumberToComPort(quint8 Port)
 
 quint8 TZarvo::TestPort(quint8 Port)
 {
+    if (HeldOff) {
+        ShowHeldOff();
+        return 5;
+    }
     CachedBlock = -1;
     quint8 result = 0;
     if (ReportMemo)
@@ -82,6 +86,10 @@ quint8 TZarvo::Probe(quint8 Port)
 
 void TZarvo::ForcePort(quint8 Port)
 {
+    if (HeldOff) {
+        ShowHeldOff();
+        return;
+    }
     CachedBlock = -1;
     PortProblem.clear();
     ShowStatus(QStringLiteral("Erzwinge Port ") + QString::number(Port));

@@ -98,9 +98,21 @@ void TZarvo::TestCommand(const QString& Cmd, bool WaitReply, bool WaitSecondLine
     RunExchange(ProbePort, Cmd, WaitReply, WaitSecondLine, true, m_replyTimeout);
 }
 
+void TZarvo::ShowHeldOff()
+{
+    ShowStatus(QString::fromUtf8("Das Modem ist gerade freigegeben; kein Befehl gesendet."));
+}
+
 void TZarvo::RunExchange(TCommPortDriver* port, const QString& Cmd, bool WaitReply, bool WaitSecondLine,
                          bool probe, int replyLimitMs)
 {
+    if (HeldOff) {
+        LastLine.clear();
+        PrevLine.clear();
+        m_replyTimedOut = true;
+        ShowHeldOff();
+        return;
+    }
     if (port->Connect())
         PortProblem.clear();
     else

@@ -80,7 +80,7 @@ quint8 TZarvo::ConvertVoice(const QByteArray& Message, const QString& WavFileNam
     ShowStatus(QStringLiteral("Entferne DLE-Shield"));
     const std::vector<uint8_t> plain = UnshieldVoice(bytesOf(Message));
 
-    const QString tempName = ProgramPaths::programFile(QStringLiteral("~~test.gsm"));
+    const QString tempName = ProgramPaths::workFile(QStringLiteral("~~test.gsm"));
     if (!parkStream(tempName, plain)) {
         ShowStatus(QStringLiteral("Fehler bei der temporären Datei"));
         return TempFileFailed;

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <map>
+#include <string>
 
 namespace {
 
@@ -77,13 +79,93 @@ TEST(ProgramPathsTest, OnlyAProgramInItsBuildTreeLooksInTheSourceTree)
     EXPECT_FALSE(zarvo::ProgramPaths::dataPlaces(home, installed, share, "", source).contains(source));
 }
 
-TEST(ProgramPathsTest, WithoutZarvoHomeTheWritableExecutableDirectory)
+TEST(ProgramPathsTest, WithoutZarvoHomeTheXdgFoldersNeverTheProgramFolder)
 {
-    EnvGuard guard("ZARVO_HOME");
-    qunsetenv("ZARVO_HOME");
-    // The test program's own build directory is writable here.
-    EXPECT_EQ(zarvo::ProgramPaths::programDir(),
-              QFileInfo(zarvo::ProgramPaths::executablePath()).absolutePath());
+    using zarvo::ProgramPaths::userFolders;
+    std::map<std::string, QByteArray> env;
+    auto read = [&env](const char* name) { return env.count(name) ? env[name] : QByteArray(); };
+    const QString home = "/home/anna", exe = "/usr/bin";
+
+    auto f = userFolders(read, home, exe, 42);
+    EXPECT_EQ(f.config, "/home/anna/.config/zarvo");
+    EXPECT_EQ(f.state, "/home/anna/.local/state/zarvo");
+    EXPECT_EQ(f.runtime, "/home/anna/.cache/zarvo") << "no runtime folder: the cache";
+    EXPECT_EQ(f.work, "/home/anna/.cache/zarvo/work-42");
+    EXPECT_EQ(f.oldSettingsPlaces, QStringList({"/home/anna/.local/share/zarvo", "/usr/bin"}));
+
+    env = {{"XDG_CONFIG_HOME", "/c"},
+           {"XDG_STATE_HOME", "/s/"},
+           {"XDG_RUNTIME_DIR", "/run/user/1000"},
+           {"XDG_DATA_HOME", "/d"},
+           {"XDG_CACHE_HOME", "relative/is/ignored"}};
+    f = userFolders(read, home, exe, 7);
+    EXPECT_EQ(f.config, "/c/zarvo");
+    EXPECT_EQ(f.state, "/s/zarvo");
+    EXPECT_EQ(f.runtime, "/run/user/1000/zarvo");
+    EXPECT_EQ(f.work, "/run/user/1000/zarvo/work-7") << "two processes never share a work file";
+    EXPECT_NE(userFolders(read, home, exe, 8).work, f.work);
+    EXPECT_EQ(f.oldSettingsPlaces.front(), "/d/zarvo");
+
+    env = {{"XDG_RUNTIME_DIR", "run"}, {"XDG_CONFIG_HOME", "cfg"}};
+    f = userFolders(read, home, exe, 7);
+    EXPECT_EQ(f.runtime, "/home/anna/.cache/zarvo");
+    EXPECT_EQ(f.config, "/home/anna/.config/zarvo");
+
+    env = {{"ZARVO_HOME", "/tmp/demo/"}, {"XDG_CONFIG_HOME", "/c"}};
+    f = userFolders(read, home, exe, 7);
+    for (const QString& dir : {f.config, f.state, f.runtime, f.work})
+        EXPECT_EQ(dir, "/tmp/demo") << "ZARVO_HOME keeps everything in one folder";
+    EXPECT_TRUE(f.oldSettingsPlaces.isEmpty());
+}
+
+TEST(ProgramPathsTest, OldSettingsAreTakenOverOnceAndKept)
+{
+    QTemporaryDir root;
+    std::map<std::string, QByteArray> env{{"XDG_CONFIG_HOME", root.filePath("config").toUtf8()},
+                                          {"XDG_DATA_HOME", root.filePath("data").toUtf8()}};
+    auto read = [&env](const char* name) { return env.count(name) ? env[name] : QByteArray(); };
+    const auto folders = zarvo::ProgramPaths::userFolders(read, root.path(), root.filePath("bin"), 1);
+    auto write = [](const QString& file, const QByteArray& bytes) {
+        QDir().mkpath(QFileInfo(file).absolutePath());
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    };
+    auto read_all = [](const QString& file) {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    write(root.filePath("data/zarvo/ZARVO2.ini"), "[Modem]\nComPort=3\n");
+    write(root.filePath("data/zarvo/FAX.INI"), "[Fax]\n");
+    write(root.filePath("bin/ZARVO2.ini"), "[Modem]\nComPort=9\n");
+
+    EXPECT_EQ(zarvo::ProgramPaths::takeOverOldSettings(folders), QStringList({"ZARVO2.ini", "FAX.INI"}));
+    EXPECT_EQ(read_all(folders.config + "/ZARVO2.ini"), "[Modem]\nComPort=3\n") << "the old fallback first";
+    EXPECT_TRUE(QFile::exists(root.filePath("data/zarvo/ZARVO2.ini")))
+        << "the old file stays for older builds";
+
+    // Once: settings changed since are never overwritten by the old file again.
+    write(folders.config + "/ZARVO2.ini", "[Modem]\nComPort=4\n");
+    EXPECT_TRUE(zarvo::ProgramPaths::takeOverOldSettings(folders).isEmpty());
+    EXPECT_EQ(read_all(folders.config + "/ZARVO2.ini"), "[Modem]\nComPort=4\n");
+}
+
+TEST(ProgramPathsTest, ARunWithoutRuntimeFolderGetsAPrivateOneNotTmp)
+{
+    EnvGuard runtime("XDG_RUNTIME_DIR"), cache("XDG_CACHE_HOME");
+    QTemporaryDir dir;
+    qputenv("XDG_CACHE_HOME", dir.path().toUtf8());
+    for (const QByteArray& value : {QByteArray(), QByteArray("relative")}) {
+        qputenv("XDG_RUNTIME_DIR", value);
+        zarvo::ProgramPaths::settleRuntimeDir();
+        const QFileInfo settled(qEnvironmentVariable("XDG_RUNTIME_DIR"));
+        EXPECT_TRUE(settled.isAbsolute() && settled.isDir()) << settled.filePath().toStdString();
+        EXPECT_FALSE(settled.filePath().startsWith("/tmp/runtime-"));
+        EXPECT_EQ(settled.permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup), 0);
+    }
+    qputenv("XDG_RUNTIME_DIR", "/run/user/4711");
+    zarvo::ProgramPaths::settleRuntimeDir();
+    EXPECT_EQ(qgetenv("XDG_RUNTIME_DIR"), "/run/user/4711") << "a set one is left alone";
 }
 
 TEST(WaitTest, DelayRunsTimersAndSleeps)

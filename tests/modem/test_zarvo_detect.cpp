@@ -171,3 +171,30 @@ TEST(DetectTest, ForcePortBindsWithoutTestingAndKeepsTheLog)
 }
 
 } // namespace
+
+namespace {
+
+TEST(DetectTest, AHeldOffModemIsNeverTalkedToAndComesBackAfterwards)
+{
+    EmulatorFixture modem({}, 1);
+    Component c;
+    ASSERT_EQ(c.z.TestPort(1), 0);
+    modem.clearTranscript();
+    c.z.HeldOff = true;
+    EXPECT_EQ(c.z.TestPort(1), 5);
+    c.z.ForcePort(1);
+    zarvo::tMemoryStatus status{};
+    EXPECT_EQ(c.z.ReadMemoryStatus(status), 5);
+    QByteArray data;
+    EXPECT_EQ(c.z.GetMessage(1, data), 5);
+    c.z.SendCommand("ATI3", true, false);
+    EXPECT_TRUE(c.z.LastLine.isEmpty());
+    EXPECT_FALSE(c.z.Busy);
+    EXPECT_TRUE(modem.transcript().empty()) << "no command while held off";
+
+    c.z.HeldOff = false;
+    EXPECT_EQ(c.z.TestPort(1), 0);
+    EXPECT_EQ(modem.transcript(), kDetection);
+}
+
+} // namespace

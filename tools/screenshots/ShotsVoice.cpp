@@ -22,7 +22,7 @@ static zarvo::shots::Register reg("voice", [](zarvo::shots::Context& c) {
         if (b == 0x10)
             message.append(b); // DLE shielding, as the modem sends it
     }
-    const QString wav = zarvo::ProgramPaths::programFile(QStringLiteral("~~test.wav"));
+    const QString wav = zarvo::ProgramPaths::workFile(QStringLiteral("~~test.wav"));
     zarvo::TZarvo().ConvertVoice(message, wav);
     for (const bool sound : {true, false}) {
         zarvo::TWave wave;
