@@ -141,6 +141,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         if (a == "--help" || a == "-h") {
             cl.help = true;
         }
+        else if (a == "--version") {
+            cl.version = true;
+        }
         else if (a == "--link") {
             o.linkPath = value();
         }
@@ -290,6 +293,10 @@ Messages (in directory order; the switches before a message describe it):
   --time D,H,M           its reception time by the modem clock (default: the clock at start)
   --size N               its directory size
   --at BLOCK:OFFSET      place its header there
+
+Program:
+  --help                 this text
+  --version              print "zarvo-emulator" and the version
 
 Faults:
   --no-reply TEXT        swallow command lines containing TEXT
