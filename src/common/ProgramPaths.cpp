@@ -75,10 +75,23 @@ QStringList dataPlaces(const QString& programDir, const QString& exeDir, const Q
     return places;
 }
 
+QStringList xdgDataDirs()
+{
+    const QString home = qEnvironmentVariable("XDG_DATA_HOME");
+    QStringList dirs = {QDir::isAbsolutePath(home) ? home : QDir::homePath() + QStringLiteral("/.local/share")};
+    QStringList system;
+    for (const QString& dir : qEnvironmentVariable("XDG_DATA_DIRS").split(u':', Qt::SkipEmptyParts))
+        if (QDir::isAbsolutePath(dir)) // relative entries are to be ignored
+            system << dir;
+    if (system.isEmpty())
+        system = {QStringLiteral("/usr/local/share"), QStringLiteral("/usr/share")};
+    return dirs + system;
+}
+
 QString findData(const QString& name)
 {
-    const QStringList places = dataPlaces(programDir(), QFileInfo(executablePath()).absolutePath(),
-                                          QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation));
+    const QStringList places =
+        dataPlaces(programDir(), QFileInfo(executablePath()).absolutePath(), xdgDataDirs());
     for (const QString& place : places) {
         const QString candidate = place + u'/' + name;
         if (QFileInfo::exists(candidate))

@@ -22,6 +22,9 @@ QString findData(const QString& name);
 // each of xdgDataDirs. Nothing of where the program was built is compiled in.
 QStringList dataPlaces(const QString& programDir, const QString& exeDir, const QStringList& xdgDataDirs);
 
+// $XDG_DATA_HOME, then the folders of $XDG_DATA_DIRS, each with its default.
+QStringList xdgDataDirs();
+
 // The data folder of the source tree when exeDir lies in a Zarvo build tree: a CMakeCache.txt in
 // exeDir or one of the three folders above it that names Zarvo_SOURCE_DIR, whose data folder exists.
 // Empty for an installed program.

@@ -98,6 +98,18 @@ TEST(ProgramPathsTest, OnlyAProgramInItsBuildTreeLooksInTheSourceTree)
               QStringList({home, root.filePath("build/src/share/zarvo"), source + "/data"}));
 }
 
+TEST(ProgramPathsTest, XdgDataDirsWithTheirDefaults)
+{
+    EnvGuard home("XDG_DATA_HOME"), dirs("XDG_DATA_DIRS");
+    qputenv("XDG_DATA_HOME", "/h");
+    qputenv("XDG_DATA_DIRS", "/a:relative::/b");
+    EXPECT_EQ(zarvo::ProgramPaths::xdgDataDirs(), QStringList({"/h", "/a", "/b"}));
+    qputenv("XDG_DATA_HOME", "relative");
+    qputenv("XDG_DATA_DIRS", "");
+    EXPECT_EQ(zarvo::ProgramPaths::xdgDataDirs(),
+              QStringList({QDir::homePath() + "/.local/share", "/usr/local/share", "/usr/share"}));
+}
+
 TEST(ProgramPathsTest, ThisTestProgramKnowsItsSourceTree)
 {
     const QString exeDir = QFileInfo(zarvo::ProgramPaths::executablePath()).absolutePath();
