@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-
 namespace zarvo::ProgramPaths {
 
 QString executablePath()
@@ -78,7 +77,8 @@ QStringList dataPlaces(const QString& programDir, const QString& exeDir, const Q
 QStringList xdgDataDirs()
 {
     const QString home = qEnvironmentVariable("XDG_DATA_HOME");
-    QStringList dirs = {QDir::isAbsolutePath(home) ? home : QDir::homePath() + QStringLiteral("/.local/share")};
+    QStringList dirs = {QDir::isAbsolutePath(home) ? home
+                                                   : QDir::homePath() + QStringLiteral("/.local/share")};
     QStringList system;
     for (const QString& dir : qEnvironmentVariable("XDG_DATA_DIRS").split(u':', Qt::SkipEmptyParts))
         if (QDir::isAbsolutePath(dir)) // relative entries are to be ignored

@@ -1,5 +1,5 @@
-#include "common/ProgramPaths.h"
 #include "BuildPaths.h"
+#include "common/ProgramPaths.h"
 #include "common/Wait.h"
 
 #include <QDir>
@@ -72,7 +72,8 @@ TEST(ProgramPathsTest, OnlyAProgramInItsBuildTreeLooksInTheSourceTree)
     ASSERT_TRUE(make("src/data") && make("build/src/app") && make("build/a/b/c/d") && make("usr/bin") &&
                 make("other/bin") && make("stale/bin"));
     ASSERT_TRUE(write("build/CMakeCache.txt", "# comment\nCMAKE_BUILD_TYPE:STRING=Release\n"
-                                              "Zarvo_SOURCE_DIR:STATIC=" + source.toUtf8() + "\n"));
+                                              "Zarvo_SOURCE_DIR:STATIC=" +
+                                                  source.toUtf8() + "\n"));
     ASSERT_TRUE(write("other/CMakeCache.txt", "Other_SOURCE_DIR:STATIC=" + source.toUtf8() + "\n"));
     ASSERT_TRUE(write("stale/CMakeCache.txt", "Zarvo_SOURCE_DIR:STATIC=" + root.filePath("gone").toUtf8()));
 
@@ -80,10 +81,10 @@ TEST(ProgramPathsTest, OnlyAProgramInItsBuildTreeLooksInTheSourceTree)
         const char* exeDir;
         bool inBuildTree;
     } cases[] = {
-        {"build", true},       {"build/src/app", true}, {"build/a/b/c", true},
-        {"build/a/b/c/d", false}, // too deep to be one of our programs
-        {"usr/bin", false},    {"other/bin", false}, // another project's build tree
-        {"stale/bin", false},                        // its source tree is gone
+        {"build", true},       {"build/src/app", true},
+        {"build/a/b/c", true}, {"build/a/b/c/d", false}, // too deep to be one of our programs
+        {"usr/bin", false},    {"other/bin", false},     // another project's build tree
+        {"stale/bin", false},                            // its source tree is gone
     };
     for (const auto& c : cases) {
         const QString found = zarvo::ProgramPaths::buildTreeDataDir(root.filePath(c.exeDir));
