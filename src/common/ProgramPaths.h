@@ -54,12 +54,19 @@ void removeWorkFolders();
 // Read-only data (RFCG3.DAT, help pages): the first of dataPlaces() that holds it; empty if none.
 QString findData(const QString& name);
 
-// Where read-only data is looked for, in order: the program's directory, the installed share/zarvo
-// (the configured one, then ../share/zarvo beside the program for a moved or staged install). A
-// program run in its build tree (exeDir inside buildDir) also looks in the source tree's data
-// folder; an installed program never does, so a developer's table never reaches it.
-QStringList dataPlaces(const QString& programDir, const QString& exeDir, const QString& installedDataDir,
-                       const QString& buildDir, const QString& sourceDataDir);
+// Where read-only data is looked for, in order: the program's directory; the installed share/zarvo
+// beside the program (exeDir + ZARVO_DATA_FROM_BIN, so a moved or staged install finds its own); the
+// source tree's data folder when the program runs in its build tree (buildTreeDataDir); zarvo/ in
+// each of xdgDataDirs. Nothing of where the program was built is compiled in.
+QStringList dataPlaces(const QString& programDir, const QString& exeDir, const QStringList& xdgDataDirs);
+
+// $XDG_DATA_HOME, then the folders of $XDG_DATA_DIRS, each with its default.
+QStringList xdgDataDirs();
+
+// The data folder of the source tree when exeDir lies in a Zarvo build tree: a CMakeCache.txt in
+// exeDir or one of the three folders above it that names Zarvo_SOURCE_DIR, whose data folder exists.
+// Empty for an installed program.
+QString buildTreeDataDir(const QString& exeDir);
 
 // The conversation log file ZARVO.LOG in the state folder, which is created.
 QString logFile();

@@ -1,3 +1,4 @@
+#include "BuildPaths.h"
 #include "common/ProgramPaths.h"
 #include "common/Wait.h"
 
@@ -64,19 +65,59 @@ TEST(ProgramPathsTest, ZarvoHomeIsTheProgramDirectoryAndIsLookedInFirst)
 TEST(ProgramPathsTest, OnlyAProgramInItsBuildTreeLooksInTheSourceTree)
 {
     QTemporaryDir root;
-    const QString build = root.filePath("build");
-    const QString installed = root.filePath("usr/bin");
-    ASSERT_TRUE(QDir().mkpath(build + "/src/app") && QDir().mkpath(installed));
-    const QString home = root.filePath("home"), share = root.filePath("usr/share/zarvo"),
-                  source = root.filePath("src/data");
-    auto places = [&](const QString& exeDir) {
-        return zarvo::ProgramPaths::dataPlaces(home, exeDir, share, build, source);
+    auto make = [&](const QString& dir) { return QDir().mkpath(root.filePath(dir)); };
+    auto write = [&](const QString& name, const QByteArray& text) {
+        QFile file(root.filePath(name));
+        return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
     };
-    EXPECT_EQ(places(installed), QStringList({home, share, root.filePath("usr/share/zarvo")}));
-    EXPECT_EQ(places(build + "/src/app").last(), source);
-    ASSERT_TRUE(QDir().mkpath(root.filePath("build-other")));
-    EXPECT_FALSE(places(root.filePath("build-other")).contains(source)) << "a sibling is no build tree";
-    EXPECT_FALSE(zarvo::ProgramPaths::dataPlaces(home, installed, share, "", source).contains(source));
+    const QString source = root.filePath("src");
+    ASSERT_TRUE(make("src/data") && make("build/src/app") && make("build/a/b/c/d") && make("usr/bin") &&
+                make("other/bin") && make("stale/bin"));
+    ASSERT_TRUE(write("build/CMakeCache.txt", "# comment\nCMAKE_BUILD_TYPE:STRING=Release\n"
+                                              "Zarvo_SOURCE_DIR:STATIC=" +
+                                                  source.toUtf8() + "\n"));
+    ASSERT_TRUE(write("other/CMakeCache.txt", "Other_SOURCE_DIR:STATIC=" + source.toUtf8() + "\n"));
+    ASSERT_TRUE(write("stale/CMakeCache.txt", "Zarvo_SOURCE_DIR:STATIC=" + root.filePath("gone").toUtf8()));
+
+    const struct {
+        const char* exeDir;
+        bool inBuildTree;
+    } cases[] = {
+        {"build", true},       {"build/src/app", true},
+        {"build/a/b/c", true}, {"build/a/b/c/d", false}, // too deep to be one of our programs
+        {"usr/bin", false},    {"other/bin", false},     // another project's build tree
+        {"stale/bin", false},                            // its source tree is gone
+    };
+    for (const auto& c : cases) {
+        const QString found = zarvo::ProgramPaths::buildTreeDataDir(root.filePath(c.exeDir));
+        EXPECT_EQ(found, c.inBuildTree ? source + "/data" : QString()) << c.exeDir;
+    }
+
+    // Order: home, the installed data beside the program, the source tree, the XDG data folders.
+    const QString home = root.filePath("home");
+    EXPECT_EQ(zarvo::ProgramPaths::dataPlaces(home, root.filePath("usr/bin"), {root.filePath("xdg")}),
+              QStringList({home, root.filePath("usr/share/zarvo"), root.filePath("xdg/zarvo")}));
+    EXPECT_EQ(zarvo::ProgramPaths::dataPlaces(home, root.filePath("build/src/app"), {}),
+              QStringList({home, root.filePath("build/src/share/zarvo"), source + "/data"}));
+}
+
+TEST(ProgramPathsTest, XdgDataDirsWithTheirDefaults)
+{
+    EnvGuard home("XDG_DATA_HOME"), dirs("XDG_DATA_DIRS");
+    qputenv("XDG_DATA_HOME", "/h");
+    qputenv("XDG_DATA_DIRS", "/a:relative::/b");
+    EXPECT_EQ(zarvo::ProgramPaths::xdgDataDirs(), QStringList({"/h", "/a", "/b"}));
+    qputenv("XDG_DATA_HOME", "relative");
+    qputenv("XDG_DATA_DIRS", "");
+    EXPECT_EQ(zarvo::ProgramPaths::xdgDataDirs(),
+              QStringList({QDir::homePath() + "/.local/share", "/usr/local/share", "/usr/share"}));
+}
+
+TEST(ProgramPathsTest, ThisTestProgramKnowsItsSourceTree)
+{
+    const QString exeDir = QFileInfo(zarvo::ProgramPaths::executablePath()).absolutePath();
+    EXPECT_EQ(zarvo::ProgramPaths::buildTreeDataDir(exeDir), QDir::cleanPath(ZARVO_SOURCE_DATADIR));
+    EXPECT_FALSE(zarvo::ProgramPaths::findData("RFCG3.DAT").isEmpty());
 }
 
 TEST(ProgramPathsTest, WithoutZarvoHomeTheXdgFoldersNeverTheProgramFolder)

@@ -113,6 +113,9 @@ TEST_F(ConvertToolTest, RejectsBadUsage)
     const ToolRun help = convert({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("page2pic") && help.err.isEmpty());
+    const ToolRun version = convert({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "zarvo-convert " ZARVO_VERSION "\n");
 }
 
 TEST_F(ConvertToolTest, VoiceToWavIsConvertVoice)

@@ -165,6 +165,7 @@ TEST(EmulatorCommandLine, RefusesBadArguments)
     for (const auto& args : bad)
         EXPECT_THROW(parseCommandLine(args), UsageError) << args[0];
     EXPECT_TRUE(parseCommandLine({"-h"}).help);
+    EXPECT_TRUE(parseCommandLine({"--version"}).version);
 }
 
 } // namespace

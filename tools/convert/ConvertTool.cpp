@@ -36,6 +36,7 @@ const char* const kUsage =
     "\n"
     "  --verbose   Fortschritt und Statustexte auf der Standardfehlerausgabe\n"
     "  --help      dieser Text\n"
+    "  --version   die Version des Programms\n"
     "\n"
     "Rückgabe: 0 fertig; 1 Umwandlung fehlgeschlagen (Statustext und Ergebniscode auf der\n"
     "Standardfehlerausgabe); 2 falscher Aufruf.\n";
@@ -49,6 +50,7 @@ bool hasKind(const QString& fileName, std::initializer_list<FaxFileKind> kinds)
 struct CommandLine {
     bool verbose = false;
     bool help = false;
+    bool version = false;
     int heightFactor = 1;
     bool heightFactorGiven = false;
     QStringList words; // the command and its arguments
@@ -65,6 +67,9 @@ CommandLine parse(const QStringList& args)
         }
         else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             line.help = true;
+        }
+        else if (arg == QLatin1String("--version")) {
+            line.version = true;
         }
         else if (arg == QLatin1String("--height-factor") ||
                  arg.startsWith(QLatin1String("--height-factor="))) {
@@ -137,6 +142,10 @@ int RunConvertTool(const QStringList& args, QTextStream& out, QTextStream& err)
     const CommandLine line = parse(args);
     if (line.help && line.problem.isEmpty()) {
         out << kUsage;
+        return ExitDone;
+    }
+    if (line.version && line.problem.isEmpty()) {
+        out << "zarvo-convert " ZARVO_VERSION "\n";
         return ExitDone;
     }
     if (const QString problem = checkUsage(line); !problem.isEmpty()) {

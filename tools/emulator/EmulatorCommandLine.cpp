@@ -213,6 +213,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         if (a == "--help" || a == "-h") {
             cl.help = true;
         }
+        else if (a == "--version") {
+            cl.version = true;
+        }
         else if (a == "--link") {
             o.linkPath = value();
         }
@@ -371,6 +374,10 @@ Messages (in directory order; the switches before a message describe it):
                          gone out); TYPE voice, fax or data, FILE as for --voice, --fax, --data.
                          It goes after the last message in memory, as new; its time is the clock's
                          reading then unless --time gave one
+
+Program:
+  --help                 this text
+  --version              print "zarvo-emulator" and the version
 
 Faults:
   --no-reply TEXT        swallow command lines containing TEXT

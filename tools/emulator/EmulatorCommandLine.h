@@ -17,6 +17,7 @@ class UsageError : public std::runtime_error {
 struct CommandLine {
     EmulatorOptions options;
     bool help = false;
+    bool version = false;
 };
 
 // Parses the arguments of zarvo-emulator (without the program name). Message files are read here.

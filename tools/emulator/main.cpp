@@ -21,6 +21,10 @@ int main(int argc, char** argv)
         std::cout << usageText();
         return 0;
     }
+    if (cl.version) {
+        std::cout << "zarvo-emulator " ZARVO_VERSION "\n";
+        return 0;
+    }
     if (cl.options.linkPath.empty()) {
         std::cerr << "zarvo-emulator: --link PATH is required\n(--help shows the usage)\n";
         return 2;
