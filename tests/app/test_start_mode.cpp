@@ -62,6 +62,7 @@ TEST(StartMode, DisplayHeadlessOrAnError)
         {{{"QT_QPA_PLATFORM", "eglfs"}}, {}, false, false, K::Desktop}, // Qt judges the rest itself
         // Headless runs refuse switches they do not know; with a display they are ignored as before.
         {{}, {"/STP:/tmp", "/BACKUP"}, false, false, K::UnknownSwitch},
+        {{}, {"/BACKUP"}, false, false, K::UnknownSwitch},
         {{{"QT_QPA_PLATFORM", "offscreen"}}, {"datei.txt"}, false, false, K::UnknownSwitch},
         {{{"DISPLAY", ":0"}}, {"/BACKUP"}, true, false, K::Desktop},
     };

@@ -177,7 +177,8 @@ StartDecision DecideStart(const QStringList& arguments, const StartEnvironment& 
             decision.kind = batch ? StartKind::Headless : StartKind::DisplayUnreachable;
     }
 
-    if (decision.kind == StartKind::Headless) {
+    // Without a display a switch Zarvo does not know is a typo in a cron line: say how it is spelt.
+    if (decision.kind == StartKind::Headless || decision.kind == StartKind::NoDisplay) {
         const QStringList unknown = UnknownArguments(arguments);
         if (!unknown.isEmpty()) {
             decision.kind = StartKind::UnknownSwitch;
