@@ -17,6 +17,14 @@ namespace {
 
 using namespace zarvo;
 
+// The program directory's settings file holding just this text (a [Ports] mapping).
+void WriteSettings(const QTemporaryDir& home, const QByteArray& text)
+{
+    QFile ini(home.filePath("ZARVO2.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write(text);
+}
+
 // A bare pseudo-terminal whose slave is mapped to COM3 through the program directory's [Ports].
 class PtyPort : public ::testing::Test {
   protected:
@@ -34,9 +42,8 @@ class PtyPort : public ::testing::Test {
         slavePath = QString::fromLocal8Bit(name);
         oldHome = qgetenv("ZARVO_HOME");
         qputenv("ZARVO_HOME", home.path().toUtf8());
-        QFile ini(home.filePath("ZARVO2.ini"));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write("[Ports]\nCOM3=" + slavePath.toUtf8() + "\nCOM5=" + home.filePath("none").toUtf8() + "\n");
+        WriteSettings(home, "[Ports]\nCOM3=" + slavePath.toUtf8() +
+                                "\nCOM5=" + home.filePath("none").toUtf8() + "\n");
     }
     void TearDown() override
     {
@@ -106,10 +113,7 @@ TEST(ComPortPathTest, PortsSectionElseSerialDevices)
     QTemporaryDir home;
     const QByteArray old = qgetenv("ZARVO_HOME");
     qputenv("ZARVO_HOME", home.path().toUtf8());
-    QFile ini(home.filePath("ZARVO2.ini"));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[ports]\ncom2=/dev/ttyUSB0\n");
-    ini.close();
+    WriteSettings(home, "[ports]\ncom2=/dev/ttyUSB0\n");
     EXPECT_EQ(ComPortDevicePath(2), QString("/dev/ttyUSB0"));
     EXPECT_EQ(ComPortDevicePath(1), QString("/dev/ttyS0"));
     EXPECT_EQ(ComPortDevicePath(9), QString("/dev/ttyS8"));
@@ -199,10 +203,7 @@ TEST_F(PtyPort, LockOfTheDeviceBehindALinkKeepsThePortClosed)
     f.close();
     const QString link = home.filePath("modem");
     ASSERT_TRUE(QFile::link(slavePath, link));
-    QFile ini(home.filePath("ZARVO2.ini"));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ini.write("[Ports]\nCOM3=" + link.toUtf8() + "\n");
-    ini.close();
+    WriteSettings(home, "[Ports]\nCOM3=" + link.toUtf8() + "\n");
 
     TCommPortDriver d;
     d.SetComPort(pnCOM3);
@@ -295,10 +296,7 @@ TEST_F(PtyPort, RefusedOpenSaysWhyAndWhatToDo)
         {0, home.path(), {home.path() + " ist keine serielle Schnittstelle"}},
     };
     for (const auto& k : cases) {
-        QFile ini(home.filePath("ZARVO2.ini"));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ini.write("[Ports]\nCOM3=" + k.path.toUtf8() + "\n");
-        ini.close();
+        WriteSettings(home, "[Ports]\nCOM3=" + k.path.toUtf8() + "\n");
         QString asked;
         SetOpenFaultHook([&](const QString& path) {
             asked = path;
@@ -315,10 +313,7 @@ TEST_F(PtyPort, RefusedOpenSaysWhyAndWhatToDo)
         SetOpenFaultHook(nullptr);
     }
     // The refusals were the hook's: without it the same device opens.
-    QFile ini(home.filePath("ZARVO2.ini"));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    ini.write("[Ports]\nCOM3=" + slavePath.toUtf8() + "\n");
-    ini.close();
+    WriteSettings(home, "[Ports]\nCOM3=" + slavePath.toUtf8() + "\n");
     TCommPortDriver d;
     d.SetComPort(pnCOM3);
     EXPECT_TRUE(d.Connect());

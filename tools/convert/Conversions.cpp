@@ -94,6 +94,17 @@ CodeTable viewerTable()
     return table;
 }
 
+// The end of a fax conversion that writes its pages into one file: no page means no file.
+Outcome pagesWritten(int pages, const Progress& progress)
+{
+    if (pages == 0)
+        return Outcome::failed(
+            QStringLiteral("Keine Seite mit einer lesbaren Zeile, keine Datei geschrieben"));
+    if (progress)
+        progress(QStringLiteral("%1 Seite(n) gespeichert").arg(pages));
+    return Outcome{};
+}
+
 template <typename Work> Outcome guarded(Work work)
 {
     try {
@@ -127,12 +138,7 @@ Outcome FaxToTiff(const QString& inFile, const QString& tiffFile, const Progress
             const int pages =
                 ProgramTiffWriter().SaveFaxAsTiff({bytes, static_cast<size_t>(data.size())},
                                                   localName(tiffFile), localName(TZarvo::CodeFilePath()));
-            if (pages == 0)
-                return Outcome::failed(
-                    QStringLiteral("Keine Seite mit einer lesbaren Zeile, keine Datei geschrieben"));
-            if (progress)
-                progress(QStringLiteral("%1 Seite(n) gespeichert").arg(pages));
-            return Outcome{};
+            return pagesWritten(pages, progress);
         }
         TZarvo zarvo;
         StatusRelay status(progress);
@@ -168,12 +174,7 @@ Outcome FaxToPdf(const QString& inFile, const QString& pdfFile, const Progress& 
             break;
         }
         const int written = SaveFaxAsPdf(pages, localName(pdfFile), UserPaper());
-        if (written == 0)
-            return Outcome::failed(
-                QStringLiteral("Keine Seite mit einer lesbaren Zeile, keine Datei geschrieben"));
-        if (progress)
-            progress(QStringLiteral("%1 Seite(n) gespeichert").arg(written));
-        return Outcome{};
+        return pagesWritten(written, progress);
     });
 }
 
