@@ -1,10 +1,10 @@
 // THaupt: creation, layout and the activation sequence of the main window.
 #include "app/UHaupt.h"
-#include "app/core/BackgroundWatch.h"
-#include "app/core/CommandLine.h"
-#include "app/core/StartMode.h"
-#include "app/core/WindowFinder.h"
-#include "app/core/ras_api32.h"
+#include "core/BackgroundWatch.h"
+#include "core/StartMode.h"
+#include "core/WindowFinder.h"
+#include "platform/XcbWindowFinder.h"
+#include "platform/ras_api32.h"
 
 #include "app/About.h"
 #include "app/HelpAccess.h"
@@ -12,9 +12,9 @@
 #include "app/UHauptImages.h"
 #include "app/UOptionen.h"
 #include "app/UWave.h"
-#include "app/core/AnnouncedMessages.h"
-#include "app/core/NoticeSender.h"
-#include "app/core/OptionSequences.h"
+#include "core/AnnouncedMessages.h"
+#include "core/NoticeSender.h"
+#include "core/OptionSequences.h"
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
 #include "common/Targets.h"
@@ -312,26 +312,15 @@ void THaupt::FormActivate()
     // ends with the check below, so such nested activations have nothing to do.
     if (m_startingUp || m_closed || m_closing)
         return;
-    QuitAfterStart = false;
+    bool quit = false;
     if (FirstActivate) {
         FlagScope running(m_startingUp);
-        try {
-            FirstActivation();
-        }
-        catch (const std::exception& e) {
-            // A batch run must end whatever broke its start, or it would wait forever unseen.
-            if (!IsBatchRun(ParseCommandLine(Arguments.mid(1))))
-                throw;
-            ShowException(e);
-            ExitStatus = std::max(ExitStatus, 1);
-            QuitAfterStart = true;
-        }
+        quit = !FirstActivation();
     }
-    if (QuitAfterStart) {
-        // A batch run ends here and leaves the modem as the batch work left it.
+    if (quit) {
+        // Offscreen without a port: nothing can be done, and nobody can choose one.
         Opts.UnAbEn = false;
         if (!close()) {
-            // Refused (the modem component still busy): a batch run ends all the same.
             ExitStatus = std::max(ExitStatus, 1);
             m_closed = true;
             emit Closed();
@@ -346,7 +335,7 @@ void THaupt::FormActivate()
     SG->setEnabled(true);
 }
 
-void THaupt::FirstActivation()
+bool THaupt::FirstActivation()
 {
     const QString settings = ProgramPaths::programFile(QStringLiteral("ZARVO2.ini"));
     LoadSettings(Opts, settings);
@@ -355,8 +344,7 @@ void THaupt::FirstActivation()
         Messages().error(kAppCaption, NoPortMessage(settings));
         ExitStatus = 2;
         FirstActivate = false;
-        QuitAfterStart = true;
-        return;
+        return false;
     }
     if (Opts.ComPort != 0) {
         Guarded([this] { ReturnToSelfMode(); });
@@ -375,6 +363,7 @@ void THaupt::FirstActivation()
     FirstActivate = false;
     SetUpNotice();
     ProcessCommandLine();
+    return true;
 }
 
 void THaupt::ReturnToSelfMode()

@@ -1,9 +1,11 @@
 #pragma once
 
-#include "app/core/ActivationFilter.h"
-#include "app/core/MessageList.h"
-#include "app/core/NewMessagePoll.h"
-#include "app/core/Settings.h"
+#include "core/ActivationFilter.h"
+#include "core/MessageList.h"
+#include "core/ModemAccess.h"
+#include "core/NewMessagePoll.h"
+#include "core/RunRequest.h"
+#include "core/Settings.h"
 
 #include <QByteArray>
 #include <QMainWindow>
@@ -31,8 +33,6 @@ class ModemHoldOff;
 class ShutdownGate;
 class AnnouncedMessages;
 class NoticeSender;
-class BatchSaver;
-struct BatchSaveReport;
 class TAboutBox;
 class TOptionen;
 class TRAS;
@@ -75,7 +75,6 @@ class THaupt : public QMainWindow {
 
     // --- State ---
     bool FirstActivate = true;
-    bool QuitAfterStart = false;
     bool LogToFile = false;
     bool EmergencyExit = false;
     bool FaxmonActive = false;
@@ -84,11 +83,10 @@ class THaupt : public QMainWindow {
     QString DFUEName;
     int MessageCount = -1;
     TOpts Opts;
-    QStringList Arguments; // the command line, program name first
-    // Without a display (a batch run from cron): the usage text goes to standard output.
+    RunRequest Request; // the command line
+    // On the offscreen platform: nobody can answer a dialog.
     bool Headless = false;
-    // What a batch run ends with: 0 all done, 1 a message not saved or the modem not found,
-    // 2 a missing folder or unusable arguments.
+    // What a run without a display ends with: 2 when no port is chosen.
     int ExitStatus = 0;
     // Other programs' windows and the dial-up links the background tick watches (tests replace them).
     std::unique_ptr<WindowFinder> Windows;
@@ -102,9 +100,6 @@ class THaupt : public QMainWindow {
     std::function<void(const QString& program, const QString& file)> ShellOpenHook;
     // The new-message poll's clock (monotonic milliseconds); the steady clock by default.
     NewMessagePoll::Clock PollClock;
-    // True while the port is held off for another program beside this one (a batch run); the
-    // poll then stays away. Not held off by default.
-    std::function<bool()> PortHeldOff;
     // Where new-message notices go: the desktop's notification service, else the tray's balloon.
     std::unique_ptr<NoticeSender> Notifier;
 
@@ -166,7 +161,9 @@ class THaupt : public QMainWindow {
     void SetInstanceServer(InstanceServer* server);
     // True while the modem is left to a batch run (asked for or held) or the program is ending: no
     // poll and no command of ours may start. Widget-free callers ask Zarvo1->HeldOff.
-    bool isModemHeldOff() const;
+    bool isModemHeldOff() const { return LeftAlone(Access()); }
+    // Who may talk to the modem now: the poll, the watch and the commands all ask this.
+    ModemAccess Access() const;
     // SIGTERM, SIGINT, SIGHUP or the end of the session: the close box's sequence at the next safe
     // point, boxes and dialogs dismissed; ForceEnd after ShutdownGate::kLimitMs at the latest.
     void RequestShutdown();
@@ -185,10 +182,8 @@ class THaupt : public QMainWindow {
     void UpdateTrayMark();
     NewMessagePoll* Poll() const { return m_poll.get(); }
 
-    // --- Command line (UHauptCommandLine.cpp) ---
+    // --- Command line (UHauptCommandLine.cpp): /AUTORUN and /LOG ---
     void ProcessCommandLine();
-    // Saves every message into folder (ending in "/"); false when not all could be saved.
-    bool SaveAllMessagesInto(const QString& folder);
 
   signals:
     // The main window has closed: the program ends.
@@ -205,7 +200,8 @@ class THaupt : public QMainWindow {
     void BuildLayout();
     void BuildActions();
     void BuildMenus();
-    void FirstActivation();
+    // False when the program cannot go on (offscreen without a port).
+    bool FirstActivation();
     void FocusWindowChanged(QWindow* window);
     void InstallCellDrawing(); // SGDrawCell: the images of the type and flag columns
     void ShowList(const MessageListData& list);
@@ -216,10 +212,6 @@ class THaupt : public QMainWindow {
     void DismissModals();
     void SetUpNotice();
     bool PollMayRun() const;
-    // Batch mode (UHauptCommandLine.cpp): the report of a save on standard output or as an error,
-    // and the second look at the directory before the erase.
-    bool ReportBatchSave(const BatchSaveReport& report, const QString& folder);
-    bool SaveArrivalsBeforeErase();
     void CentreOnScreen();
 
     std::unique_ptr<AnnouncedMessages> m_announced;
@@ -240,7 +232,6 @@ class THaupt : public QMainWindow {
     bool m_stopping = false;   // the end was asked for: work stops at its next exchange
     ModemHoldOff* m_holdOff = nullptr;
     ShutdownGate* m_shutdown = nullptr;
-    std::vector<std::shared_ptr<BatchSaver>> m_batchSavers; // one per /STP folder of this run
 };
 
 // Runs a command, showing an exception that ends it in the standard error box rather than

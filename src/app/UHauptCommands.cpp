@@ -4,8 +4,8 @@
 #include "app/TaskIcon.h"
 #include "app/UHaupt.h"
 #include "app/UOptionen.h"
-#include "app/core/BatchSave.h"
-#include "app/core/StatusLogFile.h"
+#include "core/BatchSave.h"
+#include "core/StatusLogFile.h"
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
 #include "modem/Zarvo.h"
@@ -30,23 +30,18 @@ void THaupt::AC_OptionenExecute()
 
 void THaupt::AC_SpeicherloeschExecute()
 {
-    if (!QuitAfterStart) {
-        if (Messages().question(QStringLiteral("Zarvo"),
-                                QString::fromUtf8("Soll der Speicher wirklich gelöscht werden?"))) {
-            // The modem answers calls while the question waits: erase only what the list showed.
-            const MessageListData now = ReadMessageList(*Zarvo1);
-            if (ListShowsSameMessages(m_rows, now))
-                Zarvo1->ClearMemory();
-            else
-                Messages().information(
-                    kAppCaption, QString::fromUtf8("Der Speicher wurde nicht gelöscht: inzwischen ist eine "
-                                                   "neue Nachricht eingegangen, oder das Verzeichnis des "
-                                                   "Modems war nicht lesbar. Die Liste zeigt jetzt den "
-                                                   "Stand des Modems."));
-        }
-    }
-    else {
-        Zarvo1->ClearMemory();
+    if (Messages().question(QStringLiteral("Zarvo"),
+                            QString::fromUtf8("Soll der Speicher wirklich gelöscht werden?"))) {
+        // The modem answers calls while the question waits: erase only what the list showed.
+        const MessageListData now = ReadMessageList(*Zarvo1);
+        if (ListShowsSameMessages(m_rows, now))
+            Zarvo1->ClearMemory();
+        else
+            Messages().information(kAppCaption,
+                                   QString::fromUtf8("Der Speicher wurde nicht gelöscht: inzwischen ist eine "
+                                                     "neue Nachricht eingegangen, oder das Verzeichnis des "
+                                                     "Modems war nicht lesbar. Die Liste zeigt jetzt den "
+                                                     "Stand des Modems."));
     }
     CheckNewMessages();
 }

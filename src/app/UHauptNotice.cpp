@@ -6,8 +6,8 @@
 
 #include "app/TaskIcon.h"
 #include "app/UHauptImages.h"
-#include "app/core/AnnouncedMessages.h"
-#include "app/core/DBusNotifier.h"
+#include "core/AnnouncedMessages.h"
+#include "platform/DBusNotifier.h"
 #include "common/ProgramPaths.h"
 #include "modem/Zarvo.h"
 
@@ -30,7 +30,7 @@ class HauptPollHost : public PollHost {
     {
         // A dial-up link on the modem holds the port as well; fax monitor and T-Online lock the
         // component, which ModemIdle already sees.
-        return m_haupt.DFUEActive || (m_haupt.PortHeldOff && m_haupt.PortHeldOff());
+        return m_haupt.DFUEActive;
     }
     std::optional<int> ReadEntryCount() override
     {

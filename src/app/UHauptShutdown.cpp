@@ -1,9 +1,9 @@
 // THaupt: the user's other runs (a second start, a batch run beside this one) and the end of the
 // program asked for from outside (signals, the end of the session).
 #include "app/UHaupt.h"
-#include "app/core/InstanceChannel.h"
-#include "app/core/ModemHoldOff.h"
-#include "app/core/ShutdownGate.h"
+#include "platform/InstanceChannel.h"
+#include "core/ModemHoldOff.h"
+#include "core/ShutdownGate.h"
 #include "modem/Zarvo.h"
 
 #include <QApplication>
@@ -21,9 +21,15 @@ void THaupt::SyncHeldOff()
     UpdateBusyDisplay();
 }
 
-bool THaupt::isModemHeldOff() const
+ModemAccess THaupt::Access() const
 {
-    return Zarvo1->HeldOff || (m_holdOff && m_holdOff->Active());
+    ModemAccessFacts facts;
+    facts.stopping = m_stopping;
+    facts.holdAsked = Zarvo1->HeldOff || (m_holdOff && m_holdOff->Active());
+    facts.locked = Zarvo1->Locked;
+    facts.dialUp = DFUEActive;
+    facts.busy = Zarvo1->Busy;
+    return ModemAccessFor(facts);
 }
 
 void THaupt::SetInstanceServer(InstanceServer* server)

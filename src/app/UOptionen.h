@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/core/OptionSequences.h"
-#include "app/core/Settings.h"
+#include "core/OptionSequences.h"
+#include "core/Settings.h"
 
 #include <QDialog>
 #include <QList>

@@ -1,7 +1,7 @@
 // The options dialog's three pages: controls, texts and hints.
 #include "app/UOptionenPages.h"
 
-#include "app/core/NewMessagePoll.h"
+#include "core/NewMessagePoll.h"
 #include "modem/ComDrv32.h"
 
 #include <QButtonGroup>

@@ -4,9 +4,9 @@
 
 #include "app/HelpAccess.h"
 #include "app/UWavePlayer.h"
-#include "app/core/WavPlayback.h"
+#include "core/WavPlayback.h"
 #include "common/MessageSeam.h"
-#include "fax/OutputFile.h"
+#include "common/OutputFile.h"
 
 #include <QAction>
 #include <QCloseEvent>

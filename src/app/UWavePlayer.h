@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/core/WavPlayback.h"
+#include "core/WavPlayback.h"
 
 #include <QBuffer>
 #include <QByteArray>

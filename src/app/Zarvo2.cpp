@@ -4,18 +4,24 @@
 #include "app/UHauptImages.h"
 #include "app/UOptionen.h"
 #include "app/UWave.h"
-#include "app/core/CommandLine.h"
-#include "app/core/GermanLocale.h"
-#include "app/core/InstanceChannel.h"
-#include "app/core/QtMessageRoute.h"
-#include "app/core/SignalBridge.h"
-#include "app/core/StartMode.h"
+#include "core/BatchRun.h"
+#include "core/CommandLine.h"
+#include "core/RunRequest.h"
+#include "modem/Zarvo.h"
+#include "platform/DisplayProbe.h"
+#include "platform/GermanLocale.h"
+#include "platform/InstanceChannel.h"
+#include "platform/QtMessageRoute.h"
+#include "platform/SignalBridge.h"
+#include "core/StartMode.h"
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
 #include "viewer/FaxViewerFactory.h"
 #include "viewer/MessageBoxes.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QSessionManager>
 #include <QStringList>
@@ -30,6 +36,52 @@ void PrintLines(std::FILE* stream, const QStringList& lines)
     for (const QString& line : lines)
         std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
     std::fflush(stream);
+}
+
+// Saving and erasing: the core's batch run on a QCoreApplication. No window, no display, no
+// session bus; a desktop program beside it holds the modem off while the run works.
+int RunBatch(int argc, char** argv, const zarvo::RunRequest& request)
+{
+    // Qt's own notices go into the status log, not onto standard error.
+    zarvo::QtMessageRoute::Install(qEnvironmentVariable("ZARVO_QT_MESSAGES") == QStringLiteral("1"));
+    zarvo::ProgramPaths::settleRuntimeDir();
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("ZARVO"));
+    zarvo::UseGermanLocale();
+
+    zarvo::SignalBridge signals_;
+    zarvo::UserInstance instance(zarvo::ProgramPaths::userFolders().runtime);
+    QObject::connect(&signals_, &zarvo::SignalBridge::Received, &instance, [&instance] { instance.Abort(); });
+    if (instance.StartBatch() == zarvo::UserInstance::Outcome::Refused) {
+        zarvo::Messages().error(zarvo::kAppCaption, instance.Message());
+        return 1;
+    }
+
+    int status = 0;
+    {
+        zarvo::TZarvo modem;
+        zarvo::BatchRun run(modem, request, zarvo::ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
+        zarvo::QtMessageRoute::SetSink([&run](const QString& line) { run.AddLogLine(line); });
+        // A stop signal ends the exchange in progress; should that hang, the run ends without it.
+        QTimer forceEnd;
+        forceEnd.setSingleShot(true);
+        QObject::connect(&forceEnd, &QTimer::timeout, [] {
+            PrintLines(stderr, {QString::fromUtf8("zarvo: Das Beenden dauerte zu lange; Zarvo endet, ohne auf "
+                                                  "das Modem zu warten.")});
+            zarvo::ProgramPaths::removeWorkFolders();
+            ::_exit(1);
+        });
+        QObject::disconnect(&signals_, nullptr, &instance, nullptr);
+        QObject::connect(&signals_, &zarvo::SignalBridge::Received, [&run, &forceEnd] {
+            run.Stop();
+            if (!forceEnd.isActive())
+                forceEnd.start(20000);
+        });
+        status = run.Run();
+        zarvo::QtMessageRoute::SetSink({});
+    }
+    zarvo::ProgramPaths::removeWorkFolders();
+    return status;
 }
 
 } // namespace
@@ -53,8 +105,11 @@ int main(int argc, char** argv)
         break;
     }
 
-    const zarvo::StartDecision start = zarvo::DecideStart(switches);
+    const zarvo::RunRequest request = zarvo::RunRequest::Parse(switches);
+    const zarvo::StartDecision start = zarvo::DecideStart(switches, zarvo::SystemStartEnvironment());
     switch (start.kind) {
+    case zarvo::StartKind::Batch:
+        return RunBatch(argc, argv, request);
     case zarvo::StartKind::NoDisplay:
         PrintLines(stderr, {zarvo::NoDisplayMessage()});
         return 2;
@@ -78,7 +133,6 @@ int main(int argc, char** argv)
     // Qt, the lock and the work files look here.
     zarvo::ProgramPaths::settleRuntimeDir();
     const bool headless = start.kind == zarvo::StartKind::Headless;
-    const bool batch = zarvo::IsBatchRun(arguments);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZARVO"));
@@ -98,11 +152,7 @@ int main(int argc, char** argv)
     QObject::connect(&signals_, &zarvo::SignalBridge::Received, &instance, [&instance] { instance.Abort(); });
 
     // One program per user; a batch run beside it has the modem held off while it works.
-    bool autorun = false;
-    for (const zarvo::CommandSwitch& s : zarvo::ParseCommandLine(switches))
-        autorun = autorun || s.kind == zarvo::CommandSwitch::Kind::Autorun;
-    const zarvo::UserInstance::Outcome outcome =
-        batch ? instance.StartBatch() : instance.StartDesktop(!autorun);
+    const zarvo::UserInstance::Outcome outcome = instance.StartDesktop(!request.autorun);
     if (outcome == zarvo::UserInstance::Outcome::ShownOther)
         return 0;
     if (outcome == zarvo::UserInstance::Outcome::Refused) {
@@ -114,7 +164,7 @@ int main(int argc, char** argv)
     int status = 0;
     {
         zarvo::THaupt Haupt;
-        Haupt.Arguments = arguments;
+        Haupt.Request = request;
         Haupt.Headless = headless;
         auto* Optionen = new zarvo::TOptionen(*Haupt.Zarvo1, Haupt.Opts, &Haupt);
         auto* Wave = new zarvo::TWave(&Haupt);

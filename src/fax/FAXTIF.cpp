@@ -4,7 +4,7 @@
 #include "fax/FaxDocument.h"
 #include "fax/FaxFileError.h"
 #include "fax/FaxResolution.h"
-#include "fax/OutputFile.h"
+#include "common/OutputFile.h"
 
 #include <algorithm>
 #include <cerrno>

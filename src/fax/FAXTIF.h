@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fax/CodeTable.h"
-#include "fax/OutputFile.h"
+#include "common/OutputFile.h"
 
 #include <cstdint>
 #include <ostream>

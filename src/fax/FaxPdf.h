@@ -1,7 +1,7 @@
 #pragma once
 
 #include "fax/FaxDocument.h"
-#include "fax/OutputFile.h"
+#include "common/OutputFile.h"
 #include "fax/PdfWriter.h"
 
 #include <span>

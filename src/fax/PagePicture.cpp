@@ -2,7 +2,7 @@
 
 #include "fax/FaxDocument.h"
 #include "fax/FaxFileError.h"
-#include "fax/OutputFile.h"
+#include "common/OutputFile.h"
 
 #include <cerrno>
 #include <csetjmp>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/Wait.h" // Delay
-#include "fax/OutputFile.h"
+#include "common/OutputFile.h"
 #include "modem/ComDrv32.h"
 #include "modem/ModemTypes.h"
 

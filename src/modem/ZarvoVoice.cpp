@@ -1,6 +1,6 @@
 // Voice messages to WAV: un-shield, park the GSM stream in ~~test.gsm, repack block by block.
 #include "common/ProgramPaths.h"
-#include "fax/OutputFile.h"
+#include "common/OutputFile.h"
 #include "modem/VoiceStream.h"
 #include "modem/Wav49.h"
 #include "modem/Zarvo.h"

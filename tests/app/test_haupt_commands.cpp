@@ -52,12 +52,6 @@ TEST(HauptCommands, EraseAnsweredNoStillChecksTheList)
     EXPECT_EQ(CountOf(modem.transcript(), "AT+MEM"), 1);
     EXPECT_EQ(w.haupt.RowCount(), 1);
     ASSERT_EQ(w.boxes.shown.size(), 1u);
-
-    // In batch mode the erase asks nothing.
-    w.haupt.QuitAfterStart = true;
-    w.action("AC_Speicherloesch")->trigger();
-    EXPECT_EQ(CountOf(modem.transcript(), "AT+MEM"), 2);
-    EXPECT_EQ(w.boxes.shown.size(), 1u);
 }
 
 TEST(HauptCommands, LinePlaybackAndStopUseTheCurrentRow)

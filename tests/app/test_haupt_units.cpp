@@ -1,10 +1,10 @@
 // The main window's widget-free rules: new-message rows, size rules, activation, start mode, log
 // file, about line.
 #include "app/About.h"
-#include "app/core/ActivationFilter.h"
-#include "app/core/MessageList.h"
-#include "app/core/StartMode.h"
-#include "app/core/StatusLogFile.h"
+#include "core/ActivationFilter.h"
+#include "core/MessageList.h"
+#include "core/StartMode.h"
+#include "core/StatusLogFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,7 +3,7 @@
 #include "test_haupt_fixture.h"
 
 #include "app/TaskIcon.h"
-#include "app/core/DBusNotifier.h"
+#include "platform/DBusNotifier.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -4,7 +4,7 @@
 #include "ScriptedMessages.h"
 #include "app/HelpAccess.h"
 #include "app/UOptionen.h"
-#include "app/core/OptionSequences.h"
+#include "core/OptionSequences.h"
 #include "common/IniProfile.h"
 #include "modem/ComDrv32.h"
 #include "modem/Zarvo.h"

@@ -3,7 +3,7 @@
 #include "ScriptedMessages.h"
 #include "app/UWave.h"
 #include "app/UWavePlayer.h"
-#include "app/core/WavPlayback.h"
+#include "core/WavPlayback.h"
 #include "modem/Wav49.h"
 #include "modem/Zarvo.h"
 

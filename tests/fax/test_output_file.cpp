@@ -4,7 +4,7 @@
 #include "fax/FAXTIF.h"
 #include "fax/FaxDocument.h"
 #include "fax/FaxFileError.h"
-#include "fax/OutputFile.h"
+#include "common/OutputFile.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "app/UHaupt.h"
 #include "app/UOptionen.h"
 #include "app/UWave.h"
-#include "app/core/GermanLocale.h"
+#include "platform/GermanLocale.h"
 #include "common/ProgramPaths.h"
 
 #include <QFile>

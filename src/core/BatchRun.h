@@ -1,0 +1,70 @@
+#pragma once
+
+#include "core/BatchSave.h"
+#include "core/RunRequest.h"
+#include "core/Settings.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace zarvo {
+
+class TZarvo;
+
+// A run that only saves and erases (/STP, /DELETE): connects to the modem from the settings, saves
+// every message into each folder, looks at the directory again before erasing, erases only when
+// everything is saved, writes the status log with /LOG, and returns the exit status: 0 all done,
+// 1 something asked for failed (nothing erased after it) or the erase failed, 2 a folder or the
+// settings unusable. No window, no display, no session bus: messages go through the message seam
+// (standard error in a batch run) and the summary through `Summary`.
+class BatchRun {
+  public:
+    // `settingsFile`: ZARVO2.ini. The run reports the modem's conversation into its own log.
+    BatchRun(TZarvo& zarvo, RunRequest request, QString settingsFile);
+    ~BatchRun();
+    BatchRun(const BatchRun&) = delete;
+    BatchRun& operator=(const BatchRun&) = delete;
+
+    int Run();
+
+    // A stop signal: the exchange in progress ends, nothing more is saved and nothing is erased.
+    void Stop();
+    bool Stopped() const { return m_stopped; }
+
+    // A line for the status log (Qt's own notices arrive here too).
+    void AddLogLine(const QString& line);
+    const QStringList& Log() const { return m_log; }
+
+    // Where the one-line summary of each saved folder goes (standard output by default).
+    std::function<void(const QString& line)> Summary;
+
+  private:
+    class LogTarget;
+
+    void Connect();
+    bool SaveInto(const QString& folder);
+    bool ReportSave(const BatchSaveReport& report, const QString& folder);
+    bool SaveArrivalsBeforeErase();
+    void Erase();
+    void Finish();
+    void Fail(int status);
+    // A message for the user, unless a stop signal ended the run (the modem is not to blame then).
+    void Error(const QString& text);
+    void Warning(const QString& text);
+
+    TZarvo& m_zarvo;
+    RunRequest m_request;
+    QString m_settingsFile;
+    TOpts m_opts;
+    std::unique_ptr<LogTarget> m_logTarget;
+    QStringList m_log;
+    std::vector<std::unique_ptr<BatchSaver>> m_savers; // one per /STP folder
+    int m_status = 0;
+    bool m_stopped = false;
+};
+
+} // namespace zarvo

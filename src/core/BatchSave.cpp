@@ -1,0 +1,193 @@
+#include "core/BatchSave.h"
+
+#include "core/MessageIndex.h"
+#include "modem/Zarvo.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <exception>
+
+namespace zarvo {
+
+namespace {
+
+// What identifies a message in the list: everything but the two flags, which a download changes.
+bool SameEntry(const MessageRow& a, const MessageRow& b)
+{
+    return !EntryUnreadable(a) && a[0] == b[0] && a[1] == b[1] && a[4] == b[4] && a[5] == b[5];
+}
+
+QString TiffWriter(TZarvo& zarvo, const QByteArray& data, const QString& file, bool& alreadyThere)
+{
+    // The converter's own result is not enough to tell "found identical": look at the name first.
+    const bool existed = QFile::exists(file);
+    const quint8 result = zarvo.SaveFax(data, file, Existing::AcceptSame);
+    if (result != 0)
+        return QStringLiteral("%1 konnte nicht geschrieben werden (Fehler %2)").arg(file).arg(result);
+    alreadyThere = existed;
+    return QString();
+}
+
+QString WaveWriter(TZarvo& zarvo, const QByteArray& data, const QString& file, bool& alreadyThere)
+{
+    const bool existed = QFile::exists(file);
+    const quint8 result = zarvo.ConvertVoice(data, file, Existing::AcceptSame);
+    if (result != 0) {
+        const QString why = zarvo.LastWriteProblem.isEmpty() ? QStringLiteral("Fehler %1").arg(result)
+                                                             : zarvo.LastWriteProblem;
+        return QStringLiteral("%1 konnte nicht geschrieben werden (%2)").arg(file, why);
+    }
+    alreadyThere = existed;
+    return QString();
+}
+
+// Data and unknown messages: the stored bytes after the type letter, as downloaded.
+QString RawWriter(TZarvo&, const QByteArray& data, const QString& file, bool& alreadyThere)
+{
+    const QByteArray body = data.mid(1);
+    const std::string problem = WriteWholeFile(
+        QFile::encodeName(file).toStdString(),
+        std::as_bytes(std::span<const char>(body.constData(), static_cast<std::size_t>(body.size()))),
+        Existing::AcceptSame, &alreadyThere);
+    if (problem.empty())
+        return QString();
+    return QStringLiteral("%1 konnte nicht geschrieben werden (%2)")
+        .arg(file, QString::fromStdString(problem));
+}
+
+QString KindOf(const MessageRow& row, char type)
+{
+    if (!row[0].isEmpty())
+        return row[0];
+    return type == 'D' ? QStringLiteral("Daten") : QStringLiteral("unbekannt");
+}
+
+} // namespace
+
+bool EntryUnreadable(const MessageRow& row)
+{
+    return row[4].isEmpty();
+}
+
+bool ListShowsSameMessages(const std::vector<MessageRow>& shown, const MessageListData& now)
+{
+    if (now.MessageCount < 0 || !now.Error.isEmpty() || now.Rows.size() != shown.size())
+        return false;
+    for (std::size_t i = 0; i < shown.size(); ++i)
+        if (!SameEntry(shown[i], now.Rows[i]))
+            return false;
+    return true;
+}
+
+void BatchSaveReport::Add(const BatchSaveReport& other)
+{
+    Saved += other.Saved;
+    AlreadyThere += other.AlreadyThere;
+    Failed.insert(Failed.end(), other.Failed.begin(), other.Failed.end());
+    Problems << other.Problems;
+}
+
+QString BatchFileName(int number, char type)
+{
+    const QString suffix = type == 'F'   ? QStringLiteral(".TIF")
+                           : type == 'V' ? QStringLiteral(".WAV")
+                                         : QStringLiteral(".DAT");
+    return QStringLiteral("MESS%1").arg(number) + suffix;
+}
+
+BatchSaver::BatchSaver(TZarvo& zarvo, QString folder) : m_zarvo(zarvo), m_folder(std::move(folder))
+{
+    m_faxWriters.push_back({QStringLiteral(".TIF"), TiffWriter});
+}
+
+void BatchSaver::AddFaxWriter(MessageFileWriter writer)
+{
+    m_faxWriters.push_back(std::move(writer));
+}
+
+std::vector<int> BatchSaver::Unsaved(const MessageListData& list) const
+{
+    std::vector<int> numbers;
+    for (int n = 1; n <= static_cast<int>(list.Rows.size()); ++n) {
+        const auto saved = m_saved.find(n);
+        if (saved == m_saved.end() || !SameEntry(saved->second, list.Rows[static_cast<std::size_t>(n - 1)]))
+            numbers.push_back(n);
+    }
+    return numbers;
+}
+
+QString BatchSaver::SaveOne(int number, const QByteArray& data, QStringList& files, bool& allThere)
+{
+    const QString base = m_folder + QStringLiteral("MESS%1").arg(number);
+    std::vector<MessageFileWriter> writers;
+    if (data.at(0) == 'F')
+        writers = m_faxWriters;
+    else if (data.at(0) == 'V')
+        writers = {{QStringLiteral(".WAV"), WaveWriter}};
+    else
+        writers = {{QStringLiteral(".DAT"), RawWriter}};
+    allThere = true;
+    for (const MessageFileWriter& writer : writers) {
+        bool there = false;
+        QString problem;
+        try {
+            problem = writer.Write(m_zarvo, data, base + writer.Suffix, there);
+        }
+        catch (const std::exception& e) {
+            // The file layer's texts name the file already ("Datei ... kann nicht ... werden (...)").
+            const QString what = QString::fromUtf8(e.what());
+            problem = what.contains(base + writer.Suffix)
+                          ? what
+                          : QStringLiteral("%1 konnte nicht geschrieben werden: %2")
+                                .arg(base + writer.Suffix, what);
+        }
+        if (!problem.isEmpty())
+            return problem;
+        allThere = allThere && there;
+        files << QStringLiteral("MESS%1").arg(number) + writer.Suffix;
+    }
+    return QString();
+}
+
+BatchSaveReport BatchSaver::SaveNew(const MessageListData& list)
+{
+    BatchSaveReport report;
+    std::vector<MessageIndexRow> indexRows;
+    for (int n : Unsaved(list)) {
+        const MessageRow& row = list.Rows[static_cast<std::size_t>(n - 1)];
+        QByteArray data;
+        QString problem;
+        try {
+            const quint8 result = n <= 255 ? m_zarvo.GetMessage(static_cast<quint8>(n), data) : quint8(6);
+            if (result != 0 || data.isEmpty())
+                problem =
+                    QStringLiteral("Nachricht %1 konnte nicht gelesen werden (Fehler %2)").arg(n).arg(result);
+        }
+        catch (const std::exception& e) {
+            // A garbled reply: that message is not saved, so nothing may be erased.
+            problem = QStringLiteral("Nachricht %1 konnte nicht gelesen werden: %2")
+                          .arg(n)
+                          .arg(QString::fromUtf8(e.what()));
+        }
+        QStringList files;
+        bool allThere = false;
+        if (problem.isEmpty())
+            problem = SaveOne(n, data, files, allThere);
+        if (!problem.isEmpty()) {
+            report.Failed.push_back(n);
+            report.Problems << problem;
+            continue;
+        }
+        ++report.Saved;
+        report.AlreadyThere += allThere ? 1 : 0;
+        m_saved[n] = row;
+        indexRows.push_back({n, KindOf(row, data.at(0)), row[1], row[5], row[4], files});
+    }
+    const QString indexProblem = AppendToMessageIndex(m_folder, indexRows);
+    if (!indexProblem.isEmpty())
+        report.Problems << indexProblem;
+    return report;
+}
+
+} // namespace zarvo

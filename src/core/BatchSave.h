@@ -1,0 +1,75 @@
+#pragma once
+
+#include "core/MessageList.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace zarvo {
+
+class TZarvo;
+
+// What saving messages of the modem into a folder achieved.
+struct BatchSaveReport {
+    int Saved = 0;           // messages whose every file is there (written now or found identical)
+    int AlreadyThere = 0;    // of those: every file was there already with the very same bytes
+    std::vector<int> Failed; // message numbers that could not be downloaded or saved
+    QStringList Problems;    // one German line per failure (a message, or the index)
+    bool AllSaved() const { return Failed.empty() && Problems.isEmpty(); }
+    void Add(const BatchSaveReport& other);
+};
+
+// The file name a message is saved under: "MESS" + number + ".TIF" for a fax, ".WAV" for voice and
+// ".DAT" for a data message or one of unknown type.
+QString BatchFileName(int number, char type);
+
+// A row of the list whose directory entry could not be read (every row of a readable entry shows a
+// size, also for a message of unknown type).
+bool EntryUnreadable(const MessageRow& row);
+
+// True when `now` was read whole and lists exactly the messages of `shown` (same number, type,
+// identification, size and time): what an erase may take away without losing anything unseen.
+bool ListShowsSameMessages(const std::vector<MessageRow>& shown, const MessageListData& now);
+
+// One file written for a downloaded message. Returns an empty text when the file is there with
+// exactly the bytes it should hold (`alreadyThere` tells whether it was found so), else why not.
+// A name that exists with other bytes, or as anything but a regular file, is never replaced.
+struct MessageFileWriter {
+    QString Suffix; // ".TIF", ".PDF", ...
+    std::function<QString(TZarvo& zarvo, const QByteArray& data, const QString& file, bool& alreadyThere)>
+        Write;
+};
+
+// Saves the modem's messages into one folder and remembers which it saved, so that a second look at
+// the directory finds what came in meanwhile (a call the modem answered during the download).
+// Faxes become MESS<n>.TIF, voice MESS<n>.WAV, data and unknown messages their downloaded bytes as
+// MESS<n>.DAT; every saved message gets a row in the folder's Nachrichten.csv.
+class BatchSaver {
+  public:
+    BatchSaver(TZarvo& zarvo, QString folder); // folder ends in "/"
+    // One more file for each fax, written after the TIFF (say, another document format).
+    void AddFaxWriter(MessageFileWriter writer);
+
+    // Downloads and saves every message of `list` not saved yet by this saver. A message whose
+    // entry cannot be read, whose download or any of whose files fails counts as failed.
+    BatchSaveReport SaveNew(const MessageListData& list);
+    // The message numbers of `list` this saver has not saved: new ones, blank rows (unreadable
+    // entries), and any whose entry differs from the one saved under that number.
+    std::vector<int> Unsaved(const MessageListData& list) const;
+    const QString& Folder() const { return m_folder; }
+
+  private:
+    QString SaveOne(int number, const QByteArray& data, QStringList& files, bool& allThere);
+
+    TZarvo& m_zarvo;
+    QString m_folder;
+    std::vector<MessageFileWriter> m_faxWriters;
+    std::map<int, MessageRow> m_saved;
+};
+
+} // namespace zarvo

@@ -1,0 +1,43 @@
+#include "core/RunRequest.h"
+
+#include <QFileInfo>
+
+namespace zarvo {
+
+RunRequest RunRequest::Parse(const QStringList& arguments)
+{
+    RunRequest request;
+    request.switches = ParseCommandLine(arguments);
+    for (const CommandSwitch& s : request.switches) {
+        switch (s.kind) {
+        case CommandSwitch::Kind::Usage:
+            request.usage = true;
+            break;
+        case CommandSwitch::Kind::SaveAll:
+            request.saveFolders << s.path;
+            break;
+        case CommandSwitch::Kind::Delete:
+            request.erase = true;
+            break;
+        case CommandSwitch::Kind::Autorun:
+            request.autorun = true;
+            break;
+        case CommandSwitch::Kind::Log:
+            request.log = true;
+            break;
+        case CommandSwitch::Kind::Pdf:
+            request.pdf = true;
+            break;
+        }
+    }
+    return request;
+}
+
+QString SaveFolderProblem(const QString& folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return QString::fromUtf8("Verzeichnis muß existieren!");
+    return QString();
+}
+
+} // namespace zarvo

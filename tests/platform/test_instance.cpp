@@ -1,0 +1,97 @@
+// One program per user: the lock, a second desktop start, and a batch run beside the desktop program
+// that has the modem held off while it works.
+#include "platform/InstanceChannel.h"
+#include "core/ModemHoldOff.h"
+
+#include <QLockFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace zarvo {
+namespace {
+
+using Outcome = UserInstance::Outcome;
+
+TEST(Instance, ASecondDesktopStartBringsTheFirstForwardAndEnds)
+{
+    QTemporaryDir dir;
+    UserInstance first(dir.path());
+    ASSERT_EQ(first.StartDesktop(true), Outcome::Owner);
+    QSignalSpy shown(first.Server(), &InstanceServer::ShowRequested);
+
+    UserInstance second(dir.path());
+    EXPECT_EQ(second.StartDesktop(true), Outcome::ShownOther);
+    EXPECT_EQ(shown.count(), 1);
+    UserInstance autorun(dir.path());
+    EXPECT_EQ(autorun.StartDesktop(false), Outcome::ShownOther) << "/AUTORUN leaves the window where it is";
+    EXPECT_EQ(shown.count(), 1);
+}
+
+TEST(Instance, ABatchRunWaitsForTheRunningExchangeThenHoldsTheModemUntilItEnds)
+{
+    QTemporaryDir dir;
+    UserInstance desktop(dir.path());
+    ASSERT_EQ(desktop.StartDesktop(true), Outcome::Owner);
+    bool busy = true;
+    std::vector<bool> held;
+    ModemHoldOff holdOff(
+        *desktop.Server(), [&] { return busy; }, [&](bool h) { held.push_back(h); }, 20);
+    QSignalSpy released(&holdOff, &ModemHoldOff::Released);
+
+    // The desktop program's exchange ends after a while; the WAIT lines keep the batch run waiting
+    // longer than its answer time meanwhile.
+    QTimer::singleShot(2500, &holdOff, [&] {
+        EXPECT_TRUE(holdOff.Active()) << "asked for: no poll may start now";
+        EXPECT_TRUE(held.empty()) << "never while an exchange runs";
+        busy = false;
+    });
+    auto batch = std::make_unique<UserInstance>(dir.path());
+    ASSERT_EQ(batch->StartBatch(2000), Outcome::HeldOther) << batch->Message().toStdString();
+    EXPECT_EQ(held, std::vector<bool>{true});
+    EXPECT_TRUE(holdOff.Held());
+
+    // A second batch run meanwhile waits its turn and gets the modem when the first is done.
+    auto another = std::make_unique<UserInstance>(dir.path());
+    QTimer::singleShot(300, &holdOff, [&] {
+        EXPECT_TRUE(holdOff.Held());
+        batch.reset(); // the first batch run ends: its connection closes
+    });
+    EXPECT_EQ(another->StartBatch(3000), Outcome::HeldOther);
+    EXPECT_EQ(released.count(), 0) << "the modem stays held off between the two";
+
+    another.reset();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return released.count() == 1; }, 5000));
+    EXPECT_EQ(held, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(holdOff.Active());
+}
+
+TEST(Instance, BatchRunsThatCannotHaveTheModemEndAtOnceWithAReason)
+{
+    QTemporaryDir dir;
+    {
+        UserInstance batch(dir.path());
+        ASSERT_EQ(batch.StartBatch(), Outcome::Owner);
+        UserInstance other(dir.path());
+        EXPECT_EQ(other.StartBatch(), Outcome::Refused);
+        EXPECT_TRUE(other.Message().contains("anderer Stapellauf")) << other.Message().toStdString();
+        EXPECT_TRUE(other.Message().contains(QString::fromUtf8("nichts gelöscht")));
+    }
+    // A lock whose program does not answer (hung, or its socket gone).
+    QLockFile silent(dir.filePath("zarvo.lock"));
+    ASSERT_TRUE(silent.tryLock(0));
+    UserInstance batch(dir.path());
+    EXPECT_EQ(batch.StartBatch(600), Outcome::Refused);
+    EXPECT_TRUE(batch.Message().contains("nicht innerhalb")) << batch.Message().toStdString();
+    UserInstance desktop(dir.path());
+    EXPECT_EQ(desktop.StartDesktop(true, 600), Outcome::Refused);
+    silent.unlock();
+    EXPECT_EQ(desktop.StartDesktop(true, 600), Outcome::Owner) << "a free lock is taken";
+}
+
+} // namespace
+} // namespace zarvo
