@@ -89,8 +89,19 @@ int RunBatch(int argc, char** argv, const zarvo::RunRequest& request)
 int main(int argc, char** argv)
 {
     QStringList arguments;
-    for (int i = 0; i < argc; ++i)
+    for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
+        // A name that is not in the system's encoding cannot come back from Qt's text: refuse it
+        // by name instead of calling the folder missing.
+        if (i > 0 && arguments.back().toLocal8Bit() != QByteArray(argv[i])) {
+            PrintLines(stderr, {QString::fromUtf8("zarvo: Das Argument „%1“ ist kein gültiger Text in der "
+                                                  "Zeichenkodierung des Systems (UTF-8); Zarvo kann einen "
+                                                  "solchen Ordnernamen nicht verwenden. Bitte benennen Sie "
+                                                  "den Ordner um.")
+                                    .arg(arguments.back())});
+            return 2;
+        }
+    }
     const QStringList switches = arguments.mid(1);
 
     // Answered before anything else: no settings read or written, no modem, no display needed.

@@ -10,7 +10,6 @@
 #include "modem/Zarvo.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <exception>
 
 namespace zarvo {
@@ -43,10 +42,7 @@ BatchRun::BatchRun(TZarvo& zarvo, RunRequest request, QString settingsFile)
       m_logTarget(std::make_unique<LogTarget>(m_log))
 {
     m_zarvo.ReportMemo = m_logTarget.get();
-    Summary = [](const QString& line) {
-        std::printf("%s\n", line.toLocal8Bit().constData());
-        std::fflush(stdout);
-    };
+    Summary = [this](const QString& line) { m_zarvo.ShowStatus(line); };
 }
 
 BatchRun::~BatchRun()

@@ -20,7 +20,8 @@ class TZarvo;
 // everything is saved, writes the status log with /LOG, and returns the exit status: 0 all done,
 // 1 something asked for failed (nothing erased after it) or the erase failed, 2 a folder or the
 // settings unusable. No window, no display, no session bus: messages go through the message seam
-// (standard error in a batch run) and the summary through `Summary`.
+// (standard error in a batch run). A run that did everything is silent: its summary goes into the
+// status log (and with /LOG into the log file), so cron mails only what went wrong.
 class BatchRun {
   public:
     // `settingsFile`: ZARVO2.ini. The run reports the modem's conversation into its own log.
@@ -39,7 +40,7 @@ class BatchRun {
     void AddLogLine(const QString& line);
     const QStringList& Log() const { return m_log; }
 
-    // Where the one-line summary of each saved folder goes (standard output by default).
+    // Where the one-line summary of each saved folder goes (the status log by default).
     std::function<void(const QString& line)> Summary;
 
   private:
