@@ -33,7 +33,7 @@ FaxTextPage RenderFaxText(const QStringList& lines, const QString& family, doubl
             int x = kDpi;
             for (const QString& word : line.split(' ', Qt::SkipEmptyParts)) {
                 painter.drawText(x, baseline, word);
-                const QRect ink = metrics.boundingRect(word).translated(x, baseline);
+                const QRect ink = metrics.tightBoundingRect(word).translated(x, baseline);
                 result.words.push_back({word, ink.x(), static_cast<int>(ink.y() * down), ink.width(),
                                         static_cast<int>(std::ceil(ink.height() * down))});
                 x += metrics.horizontalAdvance(word + ' ');
