@@ -1,7 +1,9 @@
 // Recognition of pages the test sets itself, the recognised words in the PDF read back by
 // poppler's pdftotext, the text file beside the fax, and recognition switched off.
+#include "BuildPaths.h"
 #include "FaxTextPage.h"
 
+#include "fax/FaxPdfText.h"
 #include "fax/PdfWriter.h"
 #include "ocr/FaxOcr.h"
 #include "ocr/OcrTextFile.h"
@@ -47,6 +49,18 @@ TEST(FaxOcrPdf, InvisibleWordsReadBackAndPicturesUnchanged)
     if (text.isEmpty())
         GTEST_SKIP() << "pdftotext (poppler-utils) is missing";
     EXPECT_EQ(text.simplified(), "Größe Übermaß (Preis)");
+
+    // A fax's pages: the pictures are MakeFaxPdf's, the words are asked for by page index.
+    QFile g3(QString(ZARVO_SOURCE_DATADIR) + "/demo/fax-fine.g3");
+    ASSERT_TRUE(g3.open(QIODevice::ReadOnly));
+    const QByteArray data = g3.readAll();
+    const std::vector<FaxBytes> fax = {FaxBytes(), FaxBytes(data.begin(), data.end())};
+    EXPECT_EQ(MakeFaxPdfWithText(fax, PaperA4, {}).bytes, MakeFaxPdf(fax, PaperA4).bytes);
+    const FaxPdf pdf = MakeFaxPdfWithText(fax, PaperA4, [](int index, const PageBitmap&) {
+        return std::vector<PdfTextWord>{{100, 100, 200, 30, "Seite" + std::to_string(index)}};
+    });
+    EXPECT_EQ(pdf.pages, 1);
+    EXPECT_TRUE(PdfText(pdf.bytes).contains("Seite1"));
 }
 
 TEST(FaxOcr, RecognisedWordsSitOnTheirBoxesAndReachThePdf)
