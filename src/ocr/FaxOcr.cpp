@@ -2,8 +2,8 @@
 
 #include "fax/FaxResolution.h"
 
+#include <dlfcn.h>
 #include <leptonica/allheaders.h>
-#include <omp.h>
 #include <tesseract/baseapi.h>
 #include <tesseract/ocrclass.h>
 #include <tesseract/resultiterator.h>
@@ -31,11 +31,16 @@ using PixPtr = std::unique_ptr<Pix, PixDeleter>;
 void LimitOpenMp()
 {
     // OpenMP reads its environment when it is loaded, so the variable serves child processes and
-    // anyone who reads it later; what counts for this thread is the ICV below.
+    // anyone who reads it later; what counts for this thread is the limit below.
     static std::once_flag once;
     std::call_once(once, [] { setenv("OMP_THREAD_LIMIT", "1", 0); });
-    // No parallel region of this thread gets more than its own thread.
-    omp_set_max_active_levels(0);
+    // No parallel region of this thread gets more than its own thread. Asked of whichever OpenMP
+    // runtime Tesseract brought along; a Tesseract without OpenMP has none and needs nothing.
+    using SetMaxActiveLevels = void (*)(int);
+    static const auto setLevels =
+        reinterpret_cast<SetMaxActiveLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"));
+    if (setLevels)
+        setLevels(0);
 }
 
 bool ValidLanguages(const std::string& languages)
