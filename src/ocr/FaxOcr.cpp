@@ -253,7 +253,8 @@ OcrResult FaxOcr::recognise(const PageBitmap& page, bool finePage, int number)
                 word.y = top / repeat;
                 word.height = (bottom + repeat - 1) / repeat - word.y;
                 word.line = std::max(line, 0);
-                word.confidence = static_cast<int>(it->Confidence(tesseract::RIL_WORD) + 0.5f);
+                word.confidence =
+                    std::clamp(static_cast<int>(it->Confidence(tesseract::RIL_WORD) + 0.5f), 0, 100);
                 word.text = std::move(text);
                 result.page.words.push_back(std::move(word));
             } while (it->Next(tesseract::RIL_WORD));
