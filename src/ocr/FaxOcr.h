@@ -34,8 +34,8 @@ struct OcrResult {
 };
 
 // Text recognition of decoded fax pages with Tesseract. One object per thread: it holds one
-// Tesseract engine, which must not be shared. The first object of the process limits OpenMP to
-// one thread (Debian's Tesseract would otherwise take every core for little gain).
+// Tesseract engine, which must not be shared. The threads it is built and used on run Tesseract's
+// OpenMP regions alone (Debian's Tesseract would otherwise take every core for little gain).
 class FaxOcr {
   public:
     explicit FaxOcr(OcrSettings settings = {});
