@@ -123,6 +123,12 @@ PdfFaxImage PdfImageOf(const PageBitmap& page)
 
 std::string FaxPdfDocument(std::span<const PdfFaxImage> pages, const PdfPaper& paper)
 {
+    return FaxPdfDocument(pages, paper, {});
+}
+
+std::string FaxPdfDocument(std::span<const PdfFaxImage> pages, const PdfPaper& paper,
+                           std::span<const std::vector<PdfTextWord>> words)
+{
     // 1 catalog, 2 page tree, 3 info; then per page: page, contents, image.
     PdfBuilder pdf;
     const int count = static_cast<int>(pages.size());
@@ -132,18 +138,37 @@ std::string FaxPdfDocument(std::span<const PdfFaxImage> pages, const PdfPaper& p
     pdf.object(1, "<< /Type /Catalog /Pages 2 0 R >>");
     pdf.object(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(count) + " >>");
     pdf.object(3, "<< /Producer (Zarvo) >>");
+    // The text layer's one font object comes after the pages, so a document without text keeps
+    // its numbering.
+    const int font = 4 + 3 * count;
+    bool anyText = false;
+    const auto textOf = [&](int k) {
+        const PdfFaxImage& page = pages[static_cast<size_t>(k)];
+        return static_cast<size_t>(k) < words.size() && page.width > 0 && page.height > 0
+                   ? PdfInvisibleText(words[static_cast<size_t>(k)],
+                                      PlaceFaxPage(page.width, page.height, paper), page.width, page.height)
+                   : std::string();
+    };
     const std::string mediaBox = "[0 0 " + Num(paper.width) + " " + Num(paper.height) + "]";
     for (int k = 0; k < count; ++k) {
         const PdfFaxImage& page = pages[static_cast<size_t>(k)];
         const int pageObject = 4 + 3 * k;
         const PdfPlacement at = PlaceFaxPage(page.width, page.height, paper);
+        const std::string text = textOf(k);
+        anyText = anyText || !text.empty();
+        const std::string fontResource = text.empty() ? ""
+                                                      : " /Font << /" + std::string(PdfTextFontName) + " " +
+                                                            std::to_string(font) + " 0 R >>";
         pdf.object(pageObject, "<< /Type /Page /Parent 2 0 R /MediaBox " + mediaBox +
                                    " /Resources << /XObject << /Im0 " + std::to_string(pageObject + 2) +
-                                   " 0 R >> >> /Contents " + std::to_string(pageObject + 1) + " 0 R >>");
+                                   " 0 R >>" + fontResource + " >> /Contents " +
+                                   std::to_string(pageObject + 1) + " 0 R >>");
         std::string contents;
         if (page.width > 0 && page.height > 0)
             contents = "q " + Num(at.width) + " 0 0 " + Num(at.height) + " " + Num(at.x) + " " + Num(at.y) +
                        " cm /Im0 Do Q";
+        if (!text.empty())
+            contents += "\n" + text;
         pdf.object(pageObject + 1, "<< /Length " + std::to_string(contents.size()) + " >>", contents, true);
         const bool empty = page.width <= 0 || page.height <= 0;
         const int w = empty ? 1 : page.width, h = empty ? 1 : page.height;
@@ -158,6 +183,8 @@ std::string FaxPdfDocument(std::span<const PdfFaxImage> pages, const PdfPaper& p
                        std::to_string(g4.size()) + " >>",
                    std::string_view(reinterpret_cast<const char*>(g4.data()), g4.size()), true);
     }
+    if (anyText)
+        pdf.object(font, PdfTextFontDictionary());
     return pdf.finish(1, 3);
 }
 

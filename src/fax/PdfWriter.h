@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fax/PageBitmap.h"
+#include "fax/PdfTextLayer.h"
 
 #include <span>
 #include <string>
@@ -47,5 +48,10 @@ PdfFaxImage PdfImageOf(const PageBitmap& page);
 // A PDF document of one page per picture, each placed by PlaceFaxPage. A picture without a pixel
 // gives an empty page; callers leave such pages out.
 std::string FaxPdfDocument(std::span<const PdfFaxImage> pages, const PdfPaper& paper);
+// The same with invisible, selectable text over the pictures (PdfInvisibleText): words[k] belongs
+// to pages[k]; pages beyond `words` and empty lists get none. Without any word the document is
+// byte for byte the one above.
+std::string FaxPdfDocument(std::span<const PdfFaxImage> pages, const PdfPaper& paper,
+                           std::span<const std::vector<PdfTextWord>> words);
 
 } // namespace zarvo
