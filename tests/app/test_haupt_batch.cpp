@@ -1,5 +1,6 @@
-// The command line: batch runs of the real program without a display against the emulated modem,
-// and the switches that act inside the window (log, autorun) and the background tick with it.
+// The command line: smoke runs of the real program without a display against the emulated modem (the
+// batch run's cases are in tests/core/test_batch_run.cpp), and the switches that act inside the
+// window (log, autorun) and the background tick with it.
 #include "BuildPaths.h"
 #include "test_haupt_fixture.h"
 
@@ -118,80 +119,6 @@ TEST_F(Batch, SavesEveryMessageThenErases)
     }
 }
 
-TEST_F(Batch, AFailedDownloadErasesNothing)
-{
-    emu::Faults faults;
-    faults.cutShort = emu::BlockFault{true, -1, 100, 1};
-    modem->setFaults(faults);
-    const BatchRun run = RunHeadless(*modem, {stp(), "/DELETE"});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(run.err.contains("Nachricht 1 konnte nicht gelesen werden")) << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(QString::fromUtf8("nicht gelöscht"))) << run.err.toStdString();
-    EXPECT_EQ(CountOf(modem->transcript(), "AT+MEM"), 0);
-    EXPECT_EQ(modem->emulator().directory().size(), 4u);
-}
-
-TEST_F(Batch, AnExistingFileIsKeptByteForByte)
-{
-    QFile old(out.filePath("MESS2.WAV"));
-    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-    old.write("gestern");
-    old.close();
-    const BatchRun run = RunHeadless(*modem, {stp(), "-delete"});
-    EXPECT_EQ(run.exitCode, 1);
-    ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-    EXPECT_EQ(old.readAll(), "gestern");
-    EXPECT_EQ(CountOf(modem->transcript(), "AT+MEM"), 0);
-    EXPECT_TRUE(QFile::exists(out.filePath("MESS4.WAV")));
-}
-
-// A call the modem answers during the download is downloaded and saved before the erase; calls that
-// keep coming stop the erase instead.
-TEST_F(Batch, CallsDuringTheRunAreSavedBeforeTheErase)
-{
-    emu::EmulatorOptions o = Options();
-    o.arrivals.push_back({emu::Arrival::When::AfterBlock, 1, DemoVoice()});
-    Start(o);
-    const BatchRun run = RunHeadless(*modem, {stp(), "/DELETE"});
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(Files().contains("MESS5.WAV")) << Files().join(",").toStdString();
-    EXPECT_EQ(CountOf(modem->transcript(), "AT+MEM"), 1);
-    EXPECT_TRUE(modem->emulator().directory().empty());
-
-    for (int block = 1; block <= 40; ++block)
-        o.arrivals.push_back({emu::Arrival::When::AfterBlock, block, DemoVoice(0)});
-    Start(o);
-    QTemporaryDir busy;
-    const BatchRun endless = RunHeadless(*modem, {"/STP:" + busy.path(), "/DELETE"});
-    EXPECT_EQ(endless.exitCode, 1);
-    EXPECT_TRUE(endless.err.contains("immer wieder neue Nachrichten")) << endless.err.toStdString();
-    EXPECT_EQ(CountOf(modem->transcript(), "AT+MEM"), 0);
-}
-
-// Garbled replies end the run with a word about them, never a hang, and erase nothing.
-TEST_F(Batch, GarbledRepliesEndTheRunAndEraseNothing)
-{
-    struct Case {
-        const char* command;
-        int field;
-        const char* says;
-    };
-    for (const Case& c : {Case{"+MSR=2", 2, "Nachricht 2 konnte nicht gelesen werden"},
-                          Case{"+MSR=0", 1, "die Antwort des Modems war nicht lesbar"}}) {
-        emu::Faults faults;
-        faults.badField.match = c.command;
-        faults.badFieldIndex = c.field;
-        modem->setFaults(faults);
-        modem->clearTranscript();
-        const BatchRun run = RunHeadless(*modem, {stp(), "/DELETE"});
-        EXPECT_EQ(run.exitCode, 1) << c.command << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.says))) << run.err.toStdString();
-        EXPECT_FALSE(run.err.contains("kein Modem gefunden")) << run.err.toStdString();
-        EXPECT_EQ(CountOf(modem->transcript(), "AT+MEM"), 0);
-        EXPECT_EQ(modem->emulator().directory().size(), 4u);
-    }
-}
-
 // A full disk leaves only whole files; the run after space was freed finds them, byte for byte,
 // saves the rest and erases. A second run without erase over the same memory ends with 0 too.
 TEST_F(Batch, AFullDiskLeavesWholeFilesAndTheNextRunFinishes)
@@ -217,15 +144,6 @@ TEST_F(Batch, AFullDiskLeavesWholeFilesAndTheNextRunFinishes)
     if (!QStandardPaths::findExecutable("tiffinfo").isEmpty()) {
         EXPECT_EQ(Peer("tiffinfo", {"-D", out.filePath("MESS1.TIF")}), 0);
     }
-}
-
-TEST_F(Batch, MissingFolderEndsWithTwoAndErasesNothing)
-{
-    const BatchRun run = RunHeadless(*modem, {"/STP:" + out.filePath("fehlt"), "/DELETE"});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.err.contains(QString::fromUtf8("Warnung: Verzeichnis muß existieren!")))
-        << run.err.toStdString();
-    EXPECT_EQ(CountOf(modem->transcript(), "AT+MEM"), 0);
 }
 
 TEST_F(Batch, UsageGoesToStandardOutputWithoutTouchingTheModem)
