@@ -182,8 +182,10 @@ class THaupt : public QMainWindow {
     void UpdateTrayMark();
     NewMessagePoll* Poll() const { return m_poll.get(); }
 
-    // --- Command line (UHauptCommandLine.cpp): /AUTORUN and /LOG ---
+    // --- Command line (UHauptCommandLine.cpp): /AUTORUN, /LOG and fax files ---
     void ProcessCommandLine();
+    // Shows a fax file in a new fax window (a file named on the command line or handed over).
+    void OpenFaxFile(const QString& path);
 
   signals:
     // The main window has closed: the program ends.

@@ -1,6 +1,8 @@
 // THaupt: the switches that act inside the window, read once at the first activation right after
 // the modem was connected. Saving and erasing never reach the window: the batch run does them.
 #include "app/UHaupt.h"
+#include "viewer/FRHaupt.h"
+#include "viewer/FaxViewerFactory.h"
 
 namespace zarvo {
 
@@ -10,6 +12,17 @@ void THaupt::ProcessCommandLine()
         showMinimized();
     if (Request.log)
         LogToFile = true;
+    for (const QString& file : Request.openFiles)
+        OpenFaxFile(file);
+}
+
+void THaupt::OpenFaxFile(const QString& path)
+{
+    if (TFaxView* viewer = OpenFaxViewer(*Zarvo1)) {
+        viewer->OpenFaxFile(path);
+        viewer->raise();
+        viewer->activateWindow();
+    }
 }
 
 } // namespace zarvo

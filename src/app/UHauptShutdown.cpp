@@ -37,6 +37,7 @@ void THaupt::SetInstanceServer(InstanceServer* server)
     if (!server)
         return;
     connect(server, &InstanceServer::ShowRequested, this, [this] { F_WiederExecute(); });
+    connect(server, &InstanceServer::OpenRequested, this, [this](const QString& path) { OpenFaxFile(path); });
     m_holdOff = new ModemHoldOff(
         *server, [this] { return Zarvo1->Busy; }, [this](bool) { SyncHeldOff(); }, 100, this);
     connect(m_holdOff, &ModemHoldOff::Released, this, [this] {

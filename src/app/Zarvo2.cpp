@@ -163,9 +163,11 @@ int main(int argc, char** argv)
     QObject::connect(&signals_, &zarvo::SignalBridge::Received, &instance, [&instance] { instance.Abort(); });
 
     // One program per user; a batch run beside it has the modem held off while it works.
-    const zarvo::UserInstance::Outcome outcome = instance.StartDesktop(!request.autorun);
+    // A start with fax files hands them over and leaves the running program's window where it is.
+    const zarvo::UserInstance::Outcome outcome =
+        instance.StartDesktop(!request.autorun && request.openFiles.isEmpty());
     if (outcome == zarvo::UserInstance::Outcome::ShownOther)
-        return 0;
+        return instance.HandOver(request.openFiles) ? 0 : 1;
     if (outcome == zarvo::UserInstance::Outcome::Refused) {
         zarvo::Messages().error(zarvo::kAppCaption, instance.Message());
         zarvo::SetMessages(nullptr);

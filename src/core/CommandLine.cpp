@@ -1,5 +1,7 @@
 #include "core/CommandLine.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace zarvo {
@@ -10,6 +12,11 @@ std::vector<CommandSwitch> ParseCommandLine(const QStringList& arguments)
     for (const QString& argument : arguments) {
         if (argument == QStringLiteral("--help")) {
             switches.push_back({CommandSwitch::Kind::Usage, {}});
+            continue;
+        }
+        const QFileInfo file(argument);
+        if (!argument.isEmpty() && file.isFile()) {
+            switches.push_back({CommandSwitch::Kind::OpenFile, file.absoluteFilePath()});
             continue;
         }
         // The switch character is not examined: "/", "-" or anything else will do.

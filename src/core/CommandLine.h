@@ -9,15 +9,19 @@ namespace zarvo {
 
 // One recognised switch of the command line, in the order given.
 struct CommandSwitch {
-    enum class Kind { Usage, SaveAll, Delete, Autorun, Log, Pdf };
+    enum class Kind { Usage, SaveAll, Delete, Autorun, Log, Pdf, OpenFile };
     Kind kind;
-    QString path; // SaveAll: the folder as typed, "/" appended when missing; empty when none given
+    // SaveAll: the folder as typed, "/" appended when missing; empty when none given.
+    // OpenFile: the file, absolute.
+    QString path;
 };
 
 // The switches of `arguments` (without the program name). Each argument is recognised upper-cased
 // from its second character on, whatever its first character is; the tests are prefix tests, in
 // this order: "H" or "?", "STP", "DELETE", "AUTORUN" or "AUTOSTA", "LOG", "PDF". "--help" counts as the
-// usage switch. The path of "/STP:<path>" keeps its case. Other arguments are ignored.
+// usage switch. The path of "/STP:<path>" keeps its case. An argument that names an existing file is
+// that file (a desktop entry's %f, "zarvo /home/a/fax.ufr"), never a switch, although an absolute
+// path begins with "/" as the switches do. Other arguments are ignored.
 std::vector<CommandSwitch> ParseCommandLine(const QStringList& arguments);
 
 // Usage, saving or erasing: the program does its work and closes.

@@ -19,6 +19,7 @@ struct RunRequest {
     bool pdf = false;                    // /PDF: faxes also as MESS<n>.PDF in every /STP folder
     bool log = false;                    // /LOG: the status log into the log file
     bool autorun = false;                // /AUTORUN: start minimised
+    QStringList openFiles;               // fax files to show (absolute paths)
 
     // `arguments` without the program name.
     static RunRequest Parse(const QStringList& arguments);

@@ -70,6 +70,12 @@ void InstanceServer::Read(QLocalSocket* socket)
                 emit ShowRequested();
             SendLine(socket, InstanceProtocol::kShown);
         }
+        else if (line.startsWith(InstanceProtocol::kOpen)) {
+            const QString path = QString::fromUtf8(line.mid(int(sizeof(InstanceProtocol::kOpen)) - 1));
+            if (path.startsWith(u'/'))
+                emit OpenRequested(path);
+            SendLine(socket, InstanceProtocol::kShown);
+        }
         else if (line == InstanceProtocol::kHold && !m_holders.contains(socket)) {
             m_holders << socket;
             SendLine(socket, InstanceProtocol::kWait);
@@ -214,6 +220,21 @@ QString Holder(const QLockFile& lock)
 }
 
 } // namespace
+
+bool UserInstance::HandOver(const QStringList& files, int answerMs)
+{
+    bool all = true;
+    for (const QString& file : files) {
+        // One line per request: a path with a line break cannot travel, and is not a fax file name.
+        if (file.contains(u'\n') || file.contains(u'\r')) {
+            all = false;
+            continue;
+        }
+        const QByteArray request = QByteArray(InstanceProtocol::kOpen) + file.toUtf8();
+        all = m_client.Ask(SocketPath(), request, answerMs) == HoldOffClient::Answer::Shown && all;
+    }
+    return all;
+}
 
 UserInstance::Outcome UserInstance::StartDesktop(bool askToShow, int answerMs)
 {

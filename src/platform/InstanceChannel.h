@@ -7,6 +7,7 @@
 #include <QLockFile>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -21,6 +22,8 @@ class QLocalSocket;
 //   "HOLD"  a batch run beside the desktop program: the owner answers "WAIT" twice a second until
 //           the modem is free and held off (no command, no poll, port closed), then "HELD"; the hold
 //           lasts until the batch run closes the connection (also when it dies);
+//   "OPEN <path>"  a start with a fax file (a file manager's "open with"): the owner shows the file
+//           in a fax window and answers "SHOWN";
 //   a batch run that owns the lock answers every request with "BATCH".
 namespace zarvo {
 
@@ -32,6 +35,7 @@ inline constexpr char kHold[] = "HOLD";
 inline constexpr char kWait[] = "WAIT";
 inline constexpr char kHeld[] = "HELD";
 inline constexpr char kBatch[] = "BATCH";
+inline constexpr char kOpen[] = "OPEN "; // followed by an absolute path
 } // namespace InstanceProtocol
 
 // The owner's side of the socket.
@@ -53,6 +57,8 @@ class InstanceServer : public HoldRequests {
 
   signals:
     void ShowRequested();
+    // A start with a file asked to have it shown (an absolute path).
+    void OpenRequested(const QString& path);
 
   private:
     void Accept();
@@ -110,6 +116,9 @@ class UserInstance : public QObject {
         m_aborted = true;
         m_client.Abort();
     }
+
+    // After ShownOther: hands each file to the running program; false when it did not take them all.
+    bool HandOver(const QStringList& files, int answerMs = 5000);
 
     InstanceServer* Server() { return m_server.get(); }
     QString Message() const { return m_message; }

@@ -70,6 +70,8 @@ class TFaxView : public QMainWindow {
 
   public slots:
     void Open_fileExecute();
+    // Shows the fax file `fileName` (.ufr, .mmf); false (with the error shown) when it is none.
+    bool OpenFaxFile(const QString& fileName);
     void Save_fileExecute();
     void CopyClipExecute();
     void DruckenExecute();

@@ -38,22 +38,27 @@ void TFaxView::Open_fileExecute()
     if (Working())
         return;
     const QString fileName = Dialogs().openFile(this);
-    if (fileName.isEmpty())
-        return;
+    if (!fileName.isEmpty())
+        OpenFaxFile(fileName);
+}
+
+bool TFaxView::OpenFaxFile(const QString& fileName)
+{
     try {
         // Any other kind is no fax: the fax on show stays.
         if (!Doc.OpenFile(LocalName(fileName))) {
             Messages().error(kAppCaption, QStringLiteral("Die Datei ") + fileName +
                                               QStringLiteral(" ist keine Faxdatei (*.ufr, *.mmf)."));
-            return;
+            return false;
         }
     }
     catch (const std::exception& e) {
         ShowException(e);
-        return;
+        return false;
     }
     SetPanelText(0, QStringLiteral("Datei gelesen"));
     ShowPage(0);
+    return true;
 }
 
 void TFaxView::Save_fileExecute()

@@ -54,6 +54,17 @@ TEST(CommandLine, SavePathKeepsItsCaseAndEndsInSlash)
     EXPECT_EQ(s[0].path, "/home/Anna/Nachrichten/");
     EXPECT_EQ(ParseCommandLine({"-STP=Fax/"})[0].path, "Fax/");
     EXPECT_EQ(ParseCommandLine({"/STP"})[0].path, "") << "no path must not mean the root folder";
+
+    // An existing file is a file, though "/home/..." looks like the usage switch "/H".
+    QTemporaryDir dir;
+    QFile fax(dir.filePath("hallo.ufr"));
+    ASSERT_TRUE(fax.open(QIODevice::WriteOnly));
+    fax.close();
+    s = ParseCommandLine({fax.fileName(), "/home-nicht-da"});
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[0].kind, Kind::OpenFile);
+    EXPECT_EQ(s[0].path, fax.fileName());
+    EXPECT_EQ(s[1].kind, Kind::Usage);
 }
 
 TEST(CommandLine, UsageTextNamesTheLogFile)

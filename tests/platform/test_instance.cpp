@@ -30,6 +30,17 @@ TEST(Instance, ASecondDesktopStartBringsTheFirstForwardAndEnds)
     UserInstance autorun(dir.path());
     EXPECT_EQ(autorun.StartDesktop(false), Outcome::ShownOther) << "/AUTORUN leaves the window where it is";
     EXPECT_EQ(shown.count(), 1);
+
+    // A start with fax files (a file manager's "open with") hands them over, one request each.
+    QSignalSpy opened(first.Server(), &InstanceServer::OpenRequested);
+    UserInstance withFile(dir.path());
+    ASSERT_EQ(withFile.StartDesktop(false), Outcome::ShownOther);
+    EXPECT_TRUE(withFile.HandOver({"/home/a/Fax vom März.ufr", "/tmp/b.mmf"}));
+    ASSERT_EQ(opened.count(), 2);
+    EXPECT_EQ(opened.at(0).at(0).toString(), QString::fromUtf8("/home/a/Fax vom März.ufr"));
+    EXPECT_FALSE(withFile.HandOver({"/tmp/zwei\nZeilen.ufr"}));
+    EXPECT_EQ(opened.count(), 2);
+    EXPECT_EQ(shown.count(), 1);
 }
 
 TEST(Instance, ABatchRunWaitsForTheRunningExchangeThenHoldsTheModemUntilItEnds)
