@@ -330,17 +330,18 @@ void NewMessageCommand::onTimeLimit()
     if (!m_running)
         return;
     m_timedOut = true;
-    if (m_group > 0)
-        signalGroup(SIGTERM);
-    else
-        m_running->terminate();
+    signalGroup(SIGTERM);
     m_graceTimer->start(m_grace);
 }
 
 void NewMessageCommand::signalGroup(int signal)
 {
-    if (m_group > 0)
-        ::kill(static_cast<pid_t>(-m_group), signal);
+    if (m_group > 0 && ::kill(static_cast<pid_t>(-m_group), signal) == 0)
+        return;
+    // No group to reach (not started yet, or it could not make one): the command itself at least.
+    const qint64 pid = m_running ? m_running->processId() : 0;
+    if (pid > 0) // never 0: that would signal our own process group
+        ::kill(static_cast<pid_t>(pid), signal);
 }
 
 void NewMessageCommand::finishRunning(CommandOutcome outcome, int code)

@@ -44,7 +44,7 @@ TEST(NewMessageCommandTest, SplitsWordsLikeAShellWithoutOne)
     }
 }
 
-class RunnerTest : public ::testing::Test {
+class NewMessageCommandRun : public ::testing::Test {
   protected:
     QString writeScript(const QString& name, const QString& body, bool executable = true)
     {
@@ -68,16 +68,13 @@ bool Ended(pid_t pid)
     return stat.open(QIODevice::ReadOnly) && stat.readAll().contains(") Z ");
 }
 
-TEST_F(RunnerTest, RunsTheCommandWithTheMessageInItsEnvironmentOnly)
+TEST_F(NewMessageCommandRun, RunsTheCommandWithTheMessageInItsEnvironmentOnly)
 {
-    NewMessageInfo fax{zarvo::NewMessageKind::Fax,
-                       "abc",
-                       "0301234",
-                       QDateTime(QDate(2026, 12, 10), QTime(4, 0), QTimeZone(3600)),
-                       "/a/f.tif",
-                       "/a/f.pdf",
-                       -1,
-                       3};
+    // clang-format off
+    const NewMessageInfo fax{zarvo::NewMessageKind::Fax, "abc", "0301234",
+                             QDateTime(QDate(2026, 12, 10), QTime(4, 0), QTimeZone(3600)),
+                             "/a/f.tif", "/a/f.pdf", -1, 3};
+    // clang-format on
     NewMessageInfo evil = fax;
     evil.kind = zarvo::NewMessageKind::Voice;
     evil.caller = "$(touch x);rm -f y *`touch z`";
@@ -90,49 +87,28 @@ TEST_F(RunnerTest, RunsTheCommandWithTheMessageInItsEnvironmentOnly)
         int code;
         QStringList lines;
     };
+    // clang-format off
     const Case cases[] = {
-        {"environment",
-         "./run.sh",
+        {"environment", "./run.sh",
          "printf '%s|%s|%s|%s|%s|%s|%s|%s\\n' \"$ZARVO_KIND\" \"$ZARVO_CALLER\" \"$ZARVO_RECEIVED\" "
-         "\"$ZARVO_FILE\" "
-         "\"$ZARVO_PDF\" \"$ZARVO_ID\" \"$ZARVO_PAGES\" \"${ZARVO_SECONDS-ohne}\"",
-         fax,
-         CommandOutcome::Success,
-         0,
+         "\"$ZARVO_FILE\" \"$ZARVO_PDF\" \"$ZARVO_ID\" \"$ZARVO_PAGES\" \"${ZARVO_SECONDS-ohne}\"",
+         fax, CommandOutcome::Success, 0,
          {"Fax|0301234|2026-12-10T04:00:00+01:00|/a/f.tif|/a/f.pdf|abc|3|ohne"}},
-        {"caller stays text, no globbing",
-         "./run.sh '*' *",
+        {"caller stays text, no globbing", "./run.sh '*' *",
          "echo \"$ZARVO_CALLER|${ZARVO_PDF-ohne}|$#:$1$2\"; ls x z 2>/dev/null || echo nichts",
-         evil,
-         CommandOutcome::Success,
-         0,
-         {"$(touch x);rm -f y *`touch z`|ohne|2:**", "nichts"}},
-        {"empty input, archive folder",
-         "./run.sh",
-         "cat; pwd",
-         fax,
-         CommandOutcome::Success,
-         0,
-         {dir.path()}},
-        {"exit status",
-         "./run.sh",
-         "echo aus; echo fehler >&2; printf ohne-ende; exit 3",
-         fax,
-         CommandOutcome::ExitStatus,
-         3,
-         {"aus", "fehler", "ohne-ende"}},
+         evil, CommandOutcome::Success, 0, {"$(touch x);rm -f y *`touch z`|ohne|2:**", "nichts"}},
+        {"empty input, archive folder", "./run.sh", "cat; pwd",
+         fax, CommandOutcome::Success, 0, {dir.path()}},
+        {"exit status", "./run.sh", "echo aus; echo fehler >&2; printf ohne-ende; exit 3",
+         fax, CommandOutcome::ExitStatus, 3, {"aus", "fehler", "ohne-ende"}},
         {"signal", "./run.sh", "kill -USR1 $$", fax, CommandOutcome::Signalled, SIGUSR1, {}},
-        {"time-out ends it and its child",
-         "./run.sh",
-         "trap '' TERM; sleep 30 & echo $! > child.pid; wait",
-         fax,
-         CommandOutcome::TimedOut,
-         0,
-         {}},
+        {"time-out ends it and its child", "./run.sh", "trap '' TERM; sleep 30 & echo $! > child.pid; wait",
+         fax, CommandOutcome::TimedOut, 0, {}},
         {"missing", "./fehlt.sh", "", fax, CommandOutcome::NotFound, 0, {}},
         {"not executable", "./nox.sh", "", fax, CommandOutcome::NotExecutable, 0, {}},
         {"along PATH", "true", "", fax, CommandOutcome::Success, 0, {}},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         writeScript("run.sh", c.script);
@@ -162,7 +138,7 @@ TEST_F(RunnerTest, RunsTheCommandWithTheMessageInItsEnvironmentOnly)
     }
 }
 
-TEST_F(RunnerTest, RunsOneAtATimeInOrder)
+TEST_F(NewMessageCommandRun, RunsOneAtATimeInOrder)
 {
     writeScript("run.sh", "mkdir busy || exit 9; sleep 0.2; rmdir busy; echo \"$ZARVO_ID\"");
     NewMessageCommand command("./run.sh", dir.path());
