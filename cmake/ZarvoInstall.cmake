@@ -44,3 +44,6 @@ add_custom_target(zarvo_man_pages ALL DEPENDS ${man_outputs})
 if(EXISTS ${CMAKE_SOURCE_DIR}/data/udev/60-zarvo-modem.rules.example)
   install(FILES data/udev/60-zarvo-modem.rules.example DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zarvo/examples)
 endif()
+# Scripts to run for each new message (the archive's Befehl= setting), for the user to copy and adapt.
+install(FILES data/examples/zarvo-kopie data/examples/zarvo-mail data/examples/zarvo-push
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/zarvo/examples)

@@ -1,8 +1,6 @@
 #include "CommandProcessor.h"
 
 #include <algorithm>
-#include <cctype>
-#include <optional>
 #include <stdexcept>
 
 namespace zarvo::emu {
@@ -13,149 +11,7 @@ constexpr std::size_t kMaxTextSetting = 20;
 constexpr int kMinRings = 1;
 constexpr int kMaxRings = 20;
 
-std::string upper(std::string s)
-{
-    for (char& c : s)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-bool hits(CommandFault& f, const std::string& line)
-{
-    if (f.match.empty() || f.times == 0 || upper(line).find(upper(f.match)) == std::string::npos)
-        return false;
-    if (f.times > 0)
-        --f.times;
-    return true;
-}
-
-bool hits(BlockFault& f, int block)
-{
-    if (!f.enabled || f.times == 0 || (f.block >= 0 && f.block != block))
-        return false;
-    if (f.times > 0)
-        --f.times;
-    return true;
-}
-
-void overlayOk(std::string& data, std::size_t offset, const std::string& text)
-{
-    if (data.size() < text.size())
-        return;
-    offset = std::min(offset, data.size() - text.size());
-    data.replace(offset, text.size(), text);
-}
-
-std::string replaceField(const std::string& line, int index, const std::string& text)
-{
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    for (;;) {
-        std::size_t comma = line.find(',', start);
-        fields.push_back(line.substr(start, comma - start));
-        if (comma == std::string::npos)
-            break;
-        start = comma + 1;
-    }
-    if (index >= 1 && std::size_t(index) <= fields.size())
-        fields[std::size_t(index) - 1] = text;
-    std::string out;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        out += (i ? "," : "") + fields[i];
-    return out;
-}
-
 } // namespace
-
-// Reading position in one command line. Blanks between commands are skipped, as modems do.
-class CommandProcessor::Line {
-  public:
-    Line(const std::string& text, std::size_t pos) : m_text(text), m_pos(pos) {}
-
-    bool atEnd()
-    {
-        skipBlanks();
-        return m_pos >= m_text.size();
-    }
-    char peek()
-    {
-        skipBlanks();
-        return m_pos < m_text.size() ? char(std::toupper(static_cast<unsigned char>(m_text[m_pos]))) : '\0';
-    }
-    char take()
-    {
-        char c = peek();
-        if (c)
-            ++m_pos;
-        return c;
-    }
-    bool accept(char c)
-    {
-        if (peek() != c)
-            return false;
-        ++m_pos;
-        return true;
-    }
-    // A decimal number of at most five digits; nullopt (nothing consumed) without one.
-    std::optional<int> number()
-    {
-        skipBlanks();
-        std::size_t end = m_pos;
-        while (end < m_text.size() && std::isdigit(static_cast<unsigned char>(m_text[end])) &&
-               end - m_pos < 6)
-            ++end;
-        if (end == m_pos || end - m_pos > 5)
-            return std::nullopt;
-        int v = std::stoi(m_text.substr(m_pos, end - m_pos));
-        m_pos = end;
-        return v;
-    }
-    std::optional<int> digit()
-    {
-        char c = peek();
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        ++m_pos;
-        return c - '0';
-    }
-    // Everything up to the end of the line, blanks included.
-    std::string rest()
-    {
-        std::string r = m_text.substr(m_pos);
-        m_pos = m_text.size();
-        return r;
-    }
-    // A text in double quotes; nullopt when the quotes are missing.
-    std::optional<std::string> quoted()
-    {
-        skipBlanks();
-        if (m_pos >= m_text.size() || m_text[m_pos] != '"')
-            return std::nullopt;
-        std::size_t close = m_text.find('"', m_pos + 1);
-        if (close == std::string::npos)
-            return std::nullopt;
-        std::string r = m_text.substr(m_pos + 1, close - m_pos - 1);
-        m_pos = close + 1;
-        return r;
-    }
-    std::string name()
-    {
-        std::string n;
-        while (n.size() < 3 && std::isalpha(static_cast<unsigned char>(peek())))
-            n += take();
-        return n;
-    }
-
-  private:
-    void skipBlanks()
-    {
-        while (m_pos < m_text.size() && m_text[m_pos] == ' ')
-            ++m_pos;
-    }
-
-    const std::string& m_text;
-    std::size_t m_pos;
-};
 
 CommandProcessor::CommandProcessor(const EmulatorOptions& options)
     : m_options(options), m_echo(options.echo), m_verbose(options.verbose), m_working(options.settings),
@@ -180,21 +36,21 @@ std::string CommandProcessor::finalResult(bool ok) const
 Reply CommandProcessor::execute(const std::string& line)
 {
     Reply reply;
-    if (hits(m_faults.noReply, line))
+    if (m_faults.swallows(line))
         return reply;
-    if (hits(m_faults.lateReply, line))
-        reply.delayMs = m_faults.lateReplyMs;
-    if (hits(m_faults.error, line)) {
+    if (m_faults.answersLate(line))
+        reply.delayMs = faults().lateReplyMs;
+    if (m_faults.answersError(line)) {
         reply.bytes = finalResult(false);
         return reply;
     }
 
     std::size_t start = line.find_first_not_of(' ');
-    if (start == std::string::npos || line.size() - start < 2 || upper(line.substr(start, 2)) != "AT")
+    if (start == std::string::npos || line.size() - start < 2 || upperCase(line.substr(start, 2)) != "AT")
         return reply; // not a command: a modem ignores it
-    bool badField = hits(m_faults.badField, line);
+    bool badField = m_faults.garblesField(line);
 
-    Line in(line, start + 2);
+    LineTokenizer in(line, start + 2);
     std::vector<Part> parts;
     bool ok = true;
     while (ok && !in.atEnd()) {
@@ -211,7 +67,7 @@ Reply CommandProcessor::execute(const std::string& line)
     if (badField) {
         auto first = std::find_if(parts.begin(), parts.end(), [](const Part& p) { return !p.raw; });
         if (first != parts.end())
-            first->text = replaceField(first->text, m_faults.badFieldIndex, m_faults.badFieldText);
+            first->text = m_faults.garbleField(first->text);
     }
     for (const Part& p : parts) {
         if (!p.raw) {
@@ -227,7 +83,7 @@ Reply CommandProcessor::execute(const std::string& line)
     return reply;
 }
 
-bool CommandProcessor::basicCommand(Line& in, std::vector<Part>& out)
+bool CommandProcessor::basicCommand(LineTokenizer& in, std::vector<Part>& out)
 {
     char c = in.take();
     switch (c) {
@@ -263,7 +119,7 @@ void CommandProcessor::reset()
     m_watched = 0;
 }
 
-bool CommandProcessor::booleanSetting(Line& in, bool& value, std::vector<Part>& out)
+bool CommandProcessor::booleanSetting(LineTokenizer& in, bool& value, std::vector<Part>& out)
 {
     if (in.accept('?')) {
         info(out, value ? "1" : "0");
@@ -278,7 +134,7 @@ bool CommandProcessor::booleanSetting(Line& in, bool& value, std::vector<Part>& 
     return true;
 }
 
-bool CommandProcessor::extendedCommand(Line& in, std::vector<Part>& out, Reply& reply)
+bool CommandProcessor::extendedCommand(LineTokenizer& in, std::vector<Part>& out, Reply& reply)
 {
     char prefix = in.take();
     std::string name = in.name();
@@ -409,17 +265,17 @@ bool CommandProcessor::status(int index, std::vector<Part>& out)
 bool CommandProcessor::transferBlock(int block, std::vector<Part>& out, Reply& reply)
 {
     // The text goes into the stored message, so this answer and every later one agree with it.
-    if (hits(m_faults.okInData, block))
-        m_memory.overwrite(block, m_faults.okInData.offset, m_faults.okInDataText);
+    if (m_faults.writesOkInData(block))
+        m_memory.overwrite(block, faults().okInData.offset, faults().okInDataText);
     auto plain = m_memory.block(block);
     std::string data(plain.begin(), plain.end());
     bool complete = true;
-    if (hits(m_faults.cutShort, block)) {
-        data.resize(std::min(data.size(), m_faults.cutShort.offset));
+    if (const auto at = m_faults.cutShortAt(block)) {
+        data.resize(std::min(data.size(), *at));
         complete = false;
     }
-    if (hits(m_faults.lineDead, block)) {
-        data.resize(std::min(data.size(), m_faults.lineDead.offset));
+    if (const auto at = m_faults.lineDeadAt(block)) {
+        data.resize(std::min(data.size(), *at));
         reply.deadAfter = true;
         complete = false;
     }
@@ -431,14 +287,10 @@ bool CommandProcessor::transferBlock(int block, std::vector<Part>& out, Reply& r
 std::string CommandProcessor::blockAsSent(int n) const
 {
     auto plain = m_memory.block(n);
-    std::string data(plain.begin(), plain.end());
-    const BlockFault& f = m_faults.okInData;
-    if (f.enabled && f.times != 0 && (f.block < 0 || f.block == n))
-        overlayOk(data, f.offset, m_faults.okInDataText);
-    return data;
+    return m_faults.withPendingOk(std::string(plain.begin(), plain.end()), n);
 }
 
-bool CommandProcessor::playback(Line& in, std::vector<Part>& out)
+bool CommandProcessor::playback(LineTokenizer& in, std::vector<Part>& out)
 {
     (void)out;
     if (in.accept('=')) {
@@ -458,10 +310,8 @@ bool CommandProcessor::playback(Line& in, std::vector<Part>& out)
 
 void CommandProcessor::blockDelivered(int block)
 {
-    ++m_blocksSent;
     markDownloaded(block);
-    arriveWhere(
-        [this](const Arrival& a) { return a.when == Arrival::When::AfterBlock && a.count <= m_blocksSent; });
+    arriveAll(m_arrivals.blockSent());
 }
 
 void CommandProcessor::markDownloaded(int block)
@@ -479,33 +329,18 @@ void CommandProcessor::markDownloaded(int block)
 
 void CommandProcessor::arriveDue(long elapsedMs)
 {
-    arriveWhere([elapsedMs](const Arrival& a) {
-        return a.when == Arrival::When::AfterSeconds && long(a.count) * 1000 <= elapsedMs;
-    });
+    arriveAll(m_arrivals.dueAt(elapsedMs));
 }
 
 long CommandProcessor::msToNextArrival(long elapsedMs) const
 {
-    long next = -1;
-    for (const Arrival& a : m_arrivals) {
-        if (a.when != Arrival::When::AfterSeconds)
-            continue;
-        long in = std::max(0L, long(a.count) * 1000 - elapsedMs);
-        next = next < 0 ? in : std::min(next, in);
-    }
-    return next;
+    return m_arrivals.msToNext(elapsedMs);
 }
 
-void CommandProcessor::arriveWhere(const std::function<bool(const Arrival&)>& due)
+void CommandProcessor::arriveAll(const std::vector<StoredMessage>& messages)
 {
-    for (auto it = m_arrivals.begin(); it != m_arrivals.end();) {
-        if (!due(*it)) {
-            ++it;
-            continue;
-        }
-        arrive(it->message);
-        it = m_arrivals.erase(it);
-    }
+    for (const StoredMessage& message : messages)
+        arrive(message);
 }
 
 bool CommandProcessor::arrive(const StoredMessage& message)

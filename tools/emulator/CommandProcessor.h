@@ -1,10 +1,12 @@
 #pragma once
 
+#include "ArrivalSchedule.h"
 #include "EmulatorTypes.h"
+#include "FaultOverlay.h"
+#include "LineTokenizer.h"
 #include "MessageMemory.h"
 #include "ModemClock.h"
 
-#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -51,15 +53,14 @@ class CommandProcessor {
     const std::vector<std::string>& playbackCommands() const { return m_playback; }
     ModemClock& clock() { return m_clock; }
     const ModemClock& clock() const { return m_clock; }
-    Faults& faults() { return m_faults; }
-    const Faults& faults() const { return m_faults; }
+    Faults& faults() { return m_faults.faults(); }
+    const Faults& faults() const { return m_faults.faults(); }
 
     // The block as the next "+MTP=" would send (and from then on store) it, with a pending
     // okInData fault laid over it.
     std::string blockAsSent(int n) const;
 
   private:
-    class Line;
     struct Part {
         bool raw;     // block data: never reformatted
         bool verbose; // framing at the time it was produced
@@ -67,15 +68,15 @@ class CommandProcessor {
         int block = -1; // raw: the block it answers in full
     };
 
-    bool basicCommand(Line& in, std::vector<Part>& out);
-    bool extendedCommand(Line& in, std::vector<Part>& out, Reply& reply);
-    bool booleanSetting(Line& in, bool& value, std::vector<Part>& out);
+    bool basicCommand(LineTokenizer& in, std::vector<Part>& out);
+    bool extendedCommand(LineTokenizer& in, std::vector<Part>& out, Reply& reply);
+    bool booleanSetting(LineTokenizer& in, bool& value, std::vector<Part>& out);
     bool status(int index, std::vector<Part>& out);
     bool transferBlock(int block, std::vector<Part>& out, Reply& reply);
-    bool playback(Line& in, std::vector<Part>& out);
+    bool playback(LineTokenizer& in, std::vector<Part>& out);
     void reset();
     void markDownloaded(int block);
-    void arriveWhere(const std::function<bool(const Arrival&)>& due);
+    void arriveAll(const std::vector<StoredMessage>& messages);
     void info(std::vector<Part>& out, std::string text) const;
     std::string finalResult(bool ok) const;
 
@@ -87,13 +88,12 @@ class CommandProcessor {
     SelfModeSettings m_stored;
     ModemClock m_clock;
     MessageMemory m_memory;
-    Faults m_faults;
+    FaultOverlay m_faults;
     std::vector<std::string> m_playback;
     // Directory state rule: the entry last queried and the blocks delivered since.
     std::size_t m_watched = 0;
     std::set<int> m_watchedDelivered;
-    std::vector<Arrival> m_arrivals; // still to come
-    int m_blocksSent = 0;            // block answers that went out whole
+    ArrivalSchedule m_arrivals;
 };
 
 } // namespace zarvo::emu
