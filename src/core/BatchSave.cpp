@@ -96,28 +96,18 @@ QString BatchFileName(int number, char type)
     return QStringLiteral("MESS%1").arg(number) + suffix;
 }
 
-BatchSaver::BatchSaver(TZarvo& zarvo, QString folder) : m_zarvo(zarvo), m_folder(std::move(folder))
+FolderSink::FolderSink(TZarvo& zarvo, QString folder) : m_zarvo(zarvo), m_folder(std::move(folder))
 {
     m_faxWriters.push_back({QStringLiteral(".TIF"), TiffWriter});
 }
 
-void BatchSaver::AddFaxWriter(MessageFileWriter writer)
+void FolderSink::AddFaxWriter(MessageFileWriter writer)
 {
     m_faxWriters.push_back(std::move(writer));
 }
 
-std::vector<int> BatchSaver::Unsaved(const MessageListData& list) const
-{
-    std::vector<int> numbers;
-    for (int n = 1; n <= static_cast<int>(list.Rows.size()); ++n) {
-        const auto saved = m_saved.find(n);
-        if (saved == m_saved.end() || !SameEntry(saved->second, list.Rows[static_cast<std::size_t>(n - 1)]))
-            numbers.push_back(n);
-    }
-    return numbers;
-}
-
-QString BatchSaver::SaveOne(int number, const QByteArray& data, QStringList& files, bool& allThere)
+QString FolderSink::Store(int number, const MessageRow& row, const tMessageReport*, const QByteArray& data,
+                          bool& allThere)
 {
     const QString base = m_folder + QStringLiteral("MESS%1").arg(number);
     std::vector<MessageFileWriter> writers;
@@ -128,6 +118,7 @@ QString BatchSaver::SaveOne(int number, const QByteArray& data, QStringList& fil
     else
         writers = {{QStringLiteral(".DAT"), RawWriter}};
     allThere = true;
+    QStringList files;
     for (const MessageFileWriter& writer : writers) {
         bool there = false;
         QString problem;
@@ -147,15 +138,51 @@ QString BatchSaver::SaveOne(int number, const QByteArray& data, QStringList& fil
         allThere = allThere && there;
         files << QStringLiteral("MESS%1").arg(number) + writer.Suffix;
     }
+    m_indexRows.push_back({number, KindOf(row, data.at(0)), row[1], row[5], row[4], files});
     return QString();
+}
+
+QString FolderSink::Finish()
+{
+    const QString problem = AppendToMessageIndex(m_folder, m_indexRows);
+    m_indexRows.clear();
+    return problem;
+}
+
+BatchSaver::BatchSaver(TZarvo& zarvo, QString folder) : m_zarvo(zarvo)
+{
+    auto sink = std::make_unique<FolderSink>(zarvo, std::move(folder));
+    m_folderSink = sink.get();
+    m_sink = std::move(sink);
+}
+
+BatchSaver::BatchSaver(TZarvo& zarvo, std::unique_ptr<MessageSink> sink) : m_zarvo(zarvo), m_sink(std::move(sink))
+{
+}
+
+void BatchSaver::AddFaxWriter(MessageFileWriter writer)
+{
+    if (m_folderSink)
+        m_folderSink->AddFaxWriter(std::move(writer));
+}
+
+std::vector<int> BatchSaver::Unsaved(const MessageListData& list) const
+{
+    std::vector<int> numbers;
+    for (int n = 1; n <= static_cast<int>(list.Rows.size()); ++n) {
+        const auto saved = m_saved.find(n);
+        if (saved == m_saved.end() || !SameEntry(saved->second, list.Rows[static_cast<std::size_t>(n - 1)]))
+            numbers.push_back(n);
+    }
+    return numbers;
 }
 
 BatchSaveReport BatchSaver::SaveNew(const MessageListData& list)
 {
     BatchSaveReport report;
-    std::vector<MessageIndexRow> indexRows;
     for (int n : Unsaved(list)) {
-        const MessageRow& row = list.Rows[static_cast<std::size_t>(n - 1)];
+        const auto index = static_cast<std::size_t>(n - 1);
+        const MessageRow& row = list.Rows[index];
         QByteArray data;
         QString problem;
         try {
@@ -170,10 +197,11 @@ BatchSaveReport BatchSaver::SaveNew(const MessageListData& list)
                           .arg(n)
                           .arg(QString::fromUtf8(e.what()));
         }
-        QStringList files;
         bool allThere = false;
-        if (problem.isEmpty())
-            problem = SaveOne(n, data, files, allThere);
+        if (problem.isEmpty()) {
+            const tMessageReport* entry = index < list.Reports.size() ? &list.Reports[index] : nullptr;
+            problem = m_sink->Store(n, row, entry, data, allThere);
+        }
         if (!problem.isEmpty()) {
             report.Failed.push_back(n);
             report.Problems << problem;
@@ -182,11 +210,10 @@ BatchSaveReport BatchSaver::SaveNew(const MessageListData& list)
         ++report.Saved;
         report.AlreadyThere += allThere ? 1 : 0;
         m_saved[n] = row;
-        indexRows.push_back({n, KindOf(row, data.at(0)), row[1], row[5], row[4], files});
     }
-    const QString indexProblem = AppendToMessageIndex(m_folder, indexRows);
-    if (!indexProblem.isEmpty())
-        report.Problems << indexProblem;
+    const QString finishProblem = m_sink->Finish();
+    if (!finishProblem.isEmpty())
+        report.Problems << finishProblem;
     return report;
 }
 

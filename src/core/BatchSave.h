@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/MessageIndex.h"
 #include "core/MessageList.h"
 
 #include <QByteArray>
@@ -8,6 +9,7 @@
 
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace zarvo {
@@ -45,14 +47,48 @@ struct MessageFileWriter {
         Write;
 };
 
-// Saves the modem's messages into one folder and remembers which it saved, so that a second look at
-// the directory finds what came in meanwhile (a call the modem answered during the download).
-// Faxes become MESS<n>.TIF, voice MESS<n>.WAV, data and unknown messages their downloaded bytes as
-// MESS<n>.DAT; every saved message gets a row in the folder's Nachrichten.csv.
+// Where a batch run puts each downloaded message: a folder of MESS<n> files, or the archive.
+class MessageSink {
+  public:
+    virtual ~MessageSink() = default;
+    // Where the messages go, for the run's summary and its messages (a folder ending in "/").
+    virtual QString Place() const = 0;
+    // Stores message `number` (its list row, its directory entry when read, its data as downloaded).
+    // An empty text when it is there whole (`alreadyThere`: found so, nothing written), else why not.
+    virtual QString Store(int number, const MessageRow& row, const tMessageReport* entry, const QByteArray& data,
+                          bool& alreadyThere) = 0;
+    // After each round of Store: what belongs to the round as a whole (a folder's index). Empty
+    // text when done, else why not.
+    virtual QString Finish() { return QString(); }
+};
+
+// A folder as the batch run fills it: faxes become MESS<n>.TIF, voice MESS<n>.WAV, data and
+// unknown messages their downloaded bytes as MESS<n>.DAT; every saved message gets a row in the
+// folder's Nachrichten.csv.
+class FolderSink : public MessageSink {
+  public:
+    FolderSink(TZarvo& zarvo, QString folder); // folder ends in "/"
+    // One more file for each fax, written after the TIFF (say, another document format).
+    void AddFaxWriter(MessageFileWriter writer);
+    QString Place() const override { return m_folder; }
+    QString Store(int number, const MessageRow& row, const tMessageReport* entry, const QByteArray& data,
+                  bool& alreadyThere) override;
+    QString Finish() override;
+
+  private:
+    TZarvo& m_zarvo;
+    QString m_folder;
+    std::vector<MessageFileWriter> m_faxWriters;
+    std::vector<MessageIndexRow> m_indexRows; // of the round in progress
+};
+
+// Saves the modem's messages into a sink and remembers which it saved, so that a second look at the
+// directory finds what came in meanwhile (a call the modem answered during the download).
 class BatchSaver {
   public:
-    BatchSaver(TZarvo& zarvo, QString folder); // folder ends in "/"
-    // One more file for each fax, written after the TIFF (say, another document format).
+    BatchSaver(TZarvo& zarvo, QString folder); // into a FolderSink; folder ends in "/"
+    BatchSaver(TZarvo& zarvo, std::unique_ptr<MessageSink> sink);
+    // One more file for each fax of a folder (nothing for another sink).
     void AddFaxWriter(MessageFileWriter writer);
 
     // Downloads and saves every message of `list` not saved yet by this saver. A message whose
@@ -61,14 +97,13 @@ class BatchSaver {
     // The message numbers of `list` this saver has not saved: new ones, blank rows (unreadable
     // entries), and any whose entry differs from the one saved under that number.
     std::vector<int> Unsaved(const MessageListData& list) const;
-    const QString& Folder() const { return m_folder; }
+    QString Folder() const { return m_sink->Place(); }
+    MessageSink& Sink() { return *m_sink; }
 
   private:
-    QString SaveOne(int number, const QByteArray& data, QStringList& files, bool& allThere);
-
     TZarvo& m_zarvo;
-    QString m_folder;
-    std::vector<MessageFileWriter> m_faxWriters;
+    std::unique_ptr<MessageSink> m_sink;
+    FolderSink* m_folderSink = nullptr; // m_sink when it is a folder
     std::map<int, MessageRow> m_saved;
 };
 
