@@ -87,8 +87,9 @@ QStringList splitRecord(QStringView record)
     return fields;
 }
 
-qsizetype readRows(const QByteArray& bytes, const std::function<void(const Row&)>& onRow)
+QStringList records(const QByteArray& bytes, qsizetype* used)
 {
+    QStringList out;
     qsizetype start = 0;
     bool inQuotes = false;
     for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -101,6 +102,17 @@ qsizetype readRows(const QByteArray& bytes, const std::function<void(const Row&)
         start = i + 1;
         if (record.endsWith(u'\r'))
             record.chop(1);
+        out << record;
+    }
+    if (used)
+        *used = start;
+    return out;
+}
+
+qsizetype readRows(const QByteArray& bytes, const std::function<void(const Row&)>& onRow)
+{
+    qsizetype used = 0;
+    for (const QString& record : records(bytes, &used)) {
         const QStringList f = splitRecord(record);
         if (f.size() < kColumns || f[1] == QStringLiteral("Eintrag") || f[2].size() != 64)
             continue;
@@ -116,7 +128,7 @@ qsizetype readRows(const QByteArray& bytes, const std::function<void(const Row&)
         row.value = f[8];
         onRow(row);
     }
-    return start;
+    return used;
 }
 
 Lock::Lock(const QString& archiveFolder)

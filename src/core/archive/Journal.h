@@ -38,6 +38,9 @@ QByteArray line(const Row& row);
 // Reads the complete records of `bytes` (a half-written last one stays unread); returns how many
 // bytes were consumed. The header row and malformed rows are skipped.
 qsizetype readRows(const QByteArray& bytes, const std::function<void(const Row&)>& onRow);
+// The complete records of CSV text (a quoted field may hold line breaks), without their line ends;
+// `used` hears how many bytes they took.
+QStringList records(const QByteArray& bytes, qsizetype* used = nullptr);
 // The fields of one record's text (quotes resolved).
 QStringList splitRecord(QStringView record);
 
