@@ -35,13 +35,15 @@ QString writeBytes(const QByteArray& data, const QString& path, bool& taken)
 
 } // namespace
 
-Renditions::Renditions() : m_zarvo(std::make_unique<TZarvo>()) {}
+Renditions::Renditions() = default;
 
 Renditions::~Renditions() = default;
 
 QString Renditions::writeOne(const QByteArray& downloaded, layout::FileBit bit, const QString& path,
                              bool& taken)
 {
+    if (!m_zarvo && (bit == layout::Wav || bit == layout::Tif))
+        m_zarvo = std::make_unique<TZarvo>();
     try {
         switch (bit) {
         case layout::Msg:
