@@ -9,6 +9,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMap>
+#include <QSet>
 
 namespace zarvo::archive {
 
@@ -122,40 +125,82 @@ std::vector<AddResult> Archive::addMany(const std::vector<ArchivedMessageInput>&
                                         const std::function<void(int, int)>& progress)
 {
     std::vector<AddResult> results;
-    journal::Lock lock(m_folder);
-    if (!lock.held()) {
+    const auto failAll = [&](const QString& reason) {
         AddResult failed;
-        failed.reason = lock.problem();
+        failed.reason = reason;
         results.assign(inputs.size(), failed);
         return results;
-    }
+    };
+    journal::Lock lock(m_folder);
+    if (!lock.held())
+        return failAll(lock.problem());
     try {
         m_index->catchUp();
     }
     catch (const sqlite::Error& e) {
-        AddResult failed;
-        failed.reason = QStringLiteral("Verzeichnis des Archivs: %1").arg(QString::fromUtf8(e.what()));
-        results.assign(inputs.size(), failed);
-        return results;
+        return failAll(QStringLiteral("Verzeichnis des Archivs: %1").arg(QString::fromUtf8(e.what())));
     }
+    // Many messages at once: their files reach the disk with one syncfs, not one flush each.
+    const bool many = inputs.size() > 1;
+    renditions().setDeferSync(many);
+    // First every message's files; the journal rows only once the files are safely on the disk.
+    std::vector<std::pair<size_t, journal::Row>> pending;
+    QSet<QString> months;
+    QHash<QString, size_t> pendingIds;
     const int total = static_cast<int>(inputs.size());
     for (int i = 0; i < total; ++i) {
-        try {
-            results.push_back(addLocked(inputs[static_cast<size_t>(i)]));
+        journal::Row row;
+        AddResult r = storeFiles(inputs[static_cast<size_t>(i)], row);
+        // The same bytes twice in one batch: the second one is already there.
+        if (const auto earlier = pendingIds.constFind(r.id);
+            r.newlyStored() && earlier != pendingIds.cend()) {
+            r.status = AddResult::AlreadyThere;
+            r.files = results[*earlier].files;
         }
-        catch (const sqlite::Error& e) {
-            // The files and the journal row are there; the next open reads the row again.
-            AddResult r;
-            r.reason = QStringLiteral("Verzeichnis des Archivs: %1").arg(QString::fromUtf8(e.what()));
-            results.push_back(r);
+        if (r.newlyStored() && !row.id.isEmpty()) {
+            pendingIds.insert(r.id, results.size());
+            pending.emplace_back(results.size(), row);
+            months.insert(row.files.front().left(7));
         }
+        results.push_back(r);
         if (progress)
             progress(i + 1, total);
+    }
+    if (many)
+        journal::syncFileSystem(m_folder);
+    else
+        for (const QString& month : months)
+            journal::syncFolder(m_folder + u'/' + month);
+
+    std::vector<journal::Row> written;
+    QMap<QString, qint64> sizes;
+    for (auto& [at, row] : pending) {
+        const QString rel = row.files.front().left(7) + u'/' + layout::kJournalName;
+        const QString problem = journal::append(m_folder + u'/' + rel, journal::line(row), !many);
+        if (!problem.isEmpty()) {
+            // The files stay; a later add finds them identical and writes the row.
+            results[at].status = AddResult::Failed;
+            results[at].reason = problem;
+            results[at].files.clear();
+            continue;
+        }
+        written.push_back(row);
+        sizes[rel] = 0;
+    }
+    if (many)
+        journal::syncFileSystem(m_folder);
+    for (auto it = sizes.begin(); it != sizes.end(); ++it)
+        it.value() = QFileInfo(m_folder + u'/' + it.key()).size();
+    try {
+        m_index->record(written, sizes);
+    }
+    catch (const sqlite::Error&) {
+        // The journal holds the rows: the index reads them at its next look.
     }
     return results;
 }
 
-AddResult Archive::addLocked(const ArchivedMessageInput& input)
+AddResult Archive::storeFiles(const ArchivedMessageInput& input, journal::Row& row)
 {
     AddResult r;
     if (input.downloaded.isEmpty() && input.takenFiles.isEmpty()) {
@@ -173,14 +218,20 @@ AddResult Archive::addLocked(const ArchivedMessageInput& input)
     else
         r.id = sha256Hex(input.downloaded);
 
-    if (const auto there = m_index->find(r.id)) {
-        r.status = AddResult::AlreadyThere;
-        r.files = there->files;
-        return r;
+    try {
+        if (const auto there = m_index->find(r.id)) {
+            r.status = AddResult::AlreadyThere;
+            r.files = there->files;
+            return r;
+        }
+        if (m_index->trashed(r.id)) {
+            r.status = AddResult::AlreadyThere;
+            r.reason = QStringLiteral("Die Nachricht liegt im Papierkorb des Archivs");
+            return r;
+        }
     }
-    if (m_index->trashed(r.id)) {
-        r.status = AddResult::AlreadyThere;
-        r.reason = QStringLiteral("Die Nachricht liegt im Papierkorb des Archivs");
+    catch (const sqlite::Error& e) {
+        r.reason = QStringLiteral("Verzeichnis des Archivs: %1").arg(QString::fromUtf8(e.what()));
         return r;
     }
     QDateTime received = input.received.isValid() ? input.received : QDateTime::currentDateTime();
@@ -200,9 +251,6 @@ AddResult Archive::addLocked(const ArchivedMessageInput& input)
         r.reason = w.failure;
         return r;
     }
-    journal::syncFolder(m_folder + u'/' + layout::monthFolder(received));
-
-    journal::Row row;
     row.written = nowIso();
     row.entry = journal::kMessage;
     row.id = r.id;
@@ -211,11 +259,6 @@ AddResult Archive::addLocked(const ArchivedMessageInput& input)
     row.received = layout::isoText(received);
     row.amount = input.amount;
     row.files = layout::fileNames(base, w.bits);
-    const QString problem = appendRow(row, received);
-    if (!problem.isEmpty()) {
-        r.reason = problem; // the files stay; a later add finds them identical and writes the row
-        return r;
-    }
     r.status = AddResult::NewlyStored;
     r.reason = w.notes.join(QStringLiteral("; "));
     for (const QString& rel : row.files)
@@ -237,7 +280,7 @@ QString Archive::appendRow(const journal::Row& row, const QDateTime& received)
     const QString problem = journal::append(path, journal::line(row));
     if (!problem.isEmpty())
         return problem;
-    m_index->record(row, rel, QFileInfo(path).size());
+    m_index->record({row}, {{rel, QFileInfo(path).size()}});
     return QString();
 }
 

@@ -74,7 +74,8 @@ class Archive {
 
   private:
     Archive(QString folder, std::unique_ptr<ArchiveIndex> index, bool rebuilt);
-    AddResult addLocked(const ArchivedMessageInput& input);
+    // Writes a message's files and fills its journal row; under the lock.
+    AddResult storeFiles(const ArchivedMessageInput& input, journal::Row& row);
     // Appends to the journal of the message's month and records the row in the index. Under the lock.
     QString appendRow(const journal::Row& row, const QDateTime& received);
     QString mark(const QString& id, const QString& entry, const QString& value);

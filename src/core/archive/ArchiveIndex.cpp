@@ -14,18 +14,35 @@ namespace zarvo::archive {
 
 namespace {
 
-constexpr int kSchemaVersion = 1;
+constexpr int kSchemaVersion = 3;
 constexpr qint64 kHeardBit = 128;
 constexpr qint64 kLongNameBit = 64;
 constexpr qint64 kFileMask = 31;
 
-// The first 60 bits of the hash, a small integer key that keeps the hash order.
+constexpr quint64 kSignBit = quint64(1) << 63;
+
+// The hash's first 8 bytes as an integer key that keeps the hash order (the sign bit flipped); the
+// row keeps only the other 24 bytes.
 qint64 keyOf(const QByteArray& hash)
 {
     quint64 v = 0;
     for (int i = 0; i < 8 && i < hash.size(); ++i)
         v = (v << 8) | static_cast<quint8>(hash[i]);
-    return static_cast<qint64>(v >> 4);
+    return static_cast<qint64>(v ^ kSignBit);
+}
+
+QByteArray restOf(const QByteArray& hash)
+{
+    return hash.mid(8);
+}
+
+QString idOf(qint64 key, const QByteArray& rest)
+{
+    quint64 v = static_cast<quint64>(key) ^ kSignBit;
+    QByteArray head(8, '\0');
+    for (int i = 7; i >= 0; --i, v >>= 8)
+        head[i] = static_cast<char>(v & 0xff);
+    return QString::fromLatin1((head + rest).toHex());
 }
 
 QByteArray hashOf(const QString& id)
@@ -58,7 +75,7 @@ const char* kSchema = R"sql(
 CREATE TABLE msg(
   id INTEGER PRIMARY KEY,
   h64 INTEGER NOT NULL,
-  hash BLOB NOT NULL,
+  rest BLOB NOT NULL,
   received INTEGER NOT NULL,
   off INTEGER NOT NULL,
   kind INTEGER NOT NULL,
@@ -71,7 +88,7 @@ CREATE INDEX msg_r ON msg(received);
 CREATE TABLE gone(hash BLOB PRIMARY KEY) WITHOUT ROWID;
 CREATE TABLE journal(path TEXT PRIMARY KEY, size INTEGER NOT NULL) WITHOUT ROWID;
 CREATE VIRTUAL TABLE msg_text USING fts5(caller, note, content='msg', content_rowid='id',
-  tokenize="unicode61 remove_diacritics 2");
+  tokenize="unicode61 remove_diacritics 2", detail=none, columnsize=0);
 CREATE TRIGGER msg_ai AFTER INSERT ON msg BEGIN
   INSERT INTO msg_text(rowid, caller, note) VALUES (new.id, new.caller, new.note);
 END;
@@ -85,7 +102,7 @@ CREATE TRIGGER msg_au AFTER UPDATE OF caller, note ON msg BEGIN
 END;
 CREATE TABLE faxtext(msg INTEGER NOT NULL, page INTEGER NOT NULL, text TEXT NOT NULL, PRIMARY KEY(msg, page));
 CREATE VIRTUAL TABLE fax_text USING fts5(text, content='faxtext', content_rowid='rowid',
-  tokenize="unicode61 remove_diacritics 2");
+  tokenize="unicode61 remove_diacritics 2", detail=none, columnsize=0);
 CREATE TRIGGER fax_ai AFTER INSERT ON faxtext BEGIN
   INSERT INTO fax_text(rowid, text) VALUES (new.rowid, new.text);
 END;
@@ -94,7 +111,7 @@ CREATE TRIGGER fax_ad AFTER DELETE ON faxtext BEGIN
 END;
 )sql";
 
-const char* kColumnsSql = "SELECT hash, received, off, kind, amount, bits, caller, note, id FROM msg ";
+const char* kColumnsSql = "SELECT rest, received, off, kind, amount, bits, caller, note, id, h64 FROM msg ";
 
 void removeIndexFiles(const QString& path)
 {
@@ -106,15 +123,12 @@ void removeIndexFiles(const QString& path)
 
 QString ftsQuery(const QString& text)
 {
+    // The index keeps no positions (it stays small), so every term must be a single token: the
+    // text is cut wherever the tokenizer would cut it.
+    static const QRegularExpression separators(QStringLiteral("[^\\p{L}\\p{N}\\p{M}]+"));
     QStringList terms;
-    for (QString word : text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
-        word.remove(u'"');
-        bool hasWordChar = false;
-        for (QChar c : word)
-            hasWordChar = hasWordChar || c.isLetterOrNumber();
-        if (hasWordChar)
-            terms << u'"' + word + QStringLiteral("\"*");
-    }
+    for (const QString& word : text.split(separators, Qt::SkipEmptyParts))
+        terms << u'"' + word + QStringLiteral("\"*");
     return terms.join(u' ');
 }
 
@@ -127,8 +141,10 @@ ArchiveIndex::ArchiveIndex(const QString& path, const QString& archiveFolder, bo
     try {
         m_db = sqlite::Database(path);
         m_db.exec("PRAGMA busy_timeout = 10000");
+        // Version 0 is an index another process is just creating; any other version is older.
+        const int version = m_db.textOf("PRAGMA user_version").toInt();
         if (existed && (m_db.textOf("PRAGMA quick_check") != QStringLiteral("ok") ||
-                        m_db.textOf("PRAGMA user_version").toInt() != kSchemaVersion))
+                        (version != 0 && version != kSchemaVersion)))
             throw sqlite::Error("damaged", 11);
     }
     catch (const sqlite::Error&) {
@@ -154,7 +170,7 @@ void ArchiveIndex::createSchema()
     if (m_db.textOf("PRAGMA user_version").toInt() == kSchemaVersion)
         return;
     m_db.exec(kSchema);
-    m_db.exec("PRAGMA user_version = 1");
+    m_db.exec("PRAGMA user_version = 3");
     t.commit();
 }
 
@@ -221,37 +237,52 @@ int ArchiveIndex::rebuild()
     return rows;
 }
 
-void ArchiveIndex::record(const journal::Row& row, const QString& journalRel, qint64 journalSize)
+void ArchiveIndex::record(const std::vector<journal::Row>& rows, const QMap<QString, qint64>& journalSizes)
 {
     sqlite::Transaction t(m_db);
-    apply(row);
-    sqlite::Statement st(m_db, "INSERT OR REPLACE INTO journal(path, size) VALUES (?1, ?2)");
-    st.bind(1, journalRel).bind(2, journalSize).run();
+    for (const journal::Row& row : rows)
+        apply(row);
+    sqlite::Statement& st = cached("INSERT OR REPLACE INTO journal(path, size) VALUES (?1, ?2)");
+    for (auto it = journalSizes.cbegin(); it != journalSizes.cend(); ++it)
+        st.bind(1, it.key()).bind(2, it.value()).run();
     t.commit();
+}
+
+sqlite::Statement& ArchiveIndex::cached(const char* sql)
+{
+    std::unique_ptr<sqlite::Statement>& st = m_statements[sql];
+    if (!st)
+        st = std::make_unique<sqlite::Statement>(m_db, sql);
+    st->reset();
+    return *st;
 }
 
 void ArchiveIndex::apply(const journal::Row& row)
 {
     const QByteArray hash = hashOf(row.id);
     const qint64 key = keyOf(hash);
+    const QByteArray rest = restOf(hash);
     if (row.entry == journal::kMessage) {
         const QDateTime received = layout::fromIso(row.received);
         if (!received.isValid())
             return;
-        sqlite::Statement revive(m_db, "DELETE FROM gone WHERE hash = ?1");
+        sqlite::Statement& revive = cached("DELETE FROM gone WHERE hash = ?1");
         revive.bind(1, hash).run();
-        sqlite::Statement there(m_db, "SELECT 1 FROM msg WHERE h64 = ?1 AND hash = ?2");
-        there.bind(1, key).bind(2, hash);
-        if (there.step())
+        sqlite::Statement& there = cached("SELECT 1 FROM msg WHERE h64 = ?1 AND rest = ?2");
+        there.bind(1, key).bind(2, rest);
+        const bool known = there.step();
+        there.reset();
+        if (known)
             return;
         qint64 bits = layout::bitsOfFiles(row.files);
         for (const QString& f : row.files)
             if (layout::idLengthOf(f) == layout::kLongIdLength)
                 bits |= kLongNameBit;
-        sqlite::Statement st(m_db, "INSERT INTO msg(h64, hash, received, off, kind, amount, bits, caller) "
-                                   "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
+        sqlite::Statement& st =
+            cached("INSERT INTO msg(h64, rest, received, off, kind, amount, bits, caller) "
+                   "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)");
         st.bind(1, key)
-            .bind(2, hash)
+            .bind(2, rest)
             .bind(3, received.toSecsSinceEpoch())
             .bind(4, received.offsetFromUtc())
             .bind(5, static_cast<qint64>(kindFromText(row.kind)))
@@ -261,29 +292,30 @@ void ArchiveIndex::apply(const journal::Row& row)
             .run();
     }
     else if (row.entry == journal::kHeard) {
-        sqlite::Statement st(m_db, "UPDATE msg SET bits = (bits & ~128) | ?3 WHERE h64 = ?1 AND hash = ?2");
-        st.bind(1, key).bind(2, hash).bind(3, row.value == QStringLiteral("ja") ? kHeardBit : 0).run();
+        sqlite::Statement& st =
+            cached("UPDATE msg SET bits = (bits & ~128) | ?3 WHERE h64 = ?1 AND rest = ?2");
+        st.bind(1, key).bind(2, rest).bind(3, row.value == QStringLiteral("ja") ? kHeardBit : 0).run();
     }
     else if (row.entry == journal::kNote) {
-        sqlite::Statement st(m_db, "UPDATE msg SET note = ?3 WHERE h64 = ?1 AND hash = ?2");
-        st.bind(1, key).bind(2, hash).bind(3, row.value).run();
+        sqlite::Statement& st = cached("UPDATE msg SET note = ?3 WHERE h64 = ?1 AND rest = ?2");
+        st.bind(1, key).bind(2, rest).bind(3, row.value).run();
     }
     else if (row.entry == journal::kFiles) {
         const qint64 bits = layout::bitsOfFiles(row.files);
         if (bits == 0) {
-            sqlite::Statement st(m_db, "DELETE FROM msg WHERE h64 = ?1 AND hash = ?2");
-            st.bind(1, key).bind(2, hash).run();
+            sqlite::Statement& st = cached("DELETE FROM msg WHERE h64 = ?1 AND rest = ?2");
+            st.bind(1, key).bind(2, rest).run();
         }
         else {
             sqlite::Statement st(m_db,
-                                 "UPDATE msg SET bits = (bits & ~31) | ?3 WHERE h64 = ?1 AND hash = ?2");
-            st.bind(1, key).bind(2, hash).bind(3, bits).run();
+                                 "UPDATE msg SET bits = (bits & ~31) | ?3 WHERE h64 = ?1 AND rest = ?2");
+            st.bind(1, key).bind(2, rest).bind(3, bits).run();
         }
     }
     else if (row.entry == journal::kTrash) {
-        sqlite::Statement del(m_db, "DELETE FROM msg WHERE h64 = ?1 AND hash = ?2");
-        del.bind(1, key).bind(2, hash).run();
-        sqlite::Statement gone(m_db, "INSERT OR IGNORE INTO gone(hash) VALUES (?1)");
+        sqlite::Statement& del = cached("DELETE FROM msg WHERE h64 = ?1 AND rest = ?2");
+        del.bind(1, key).bind(2, rest).run();
+        sqlite::Statement& gone = cached("INSERT OR IGNORE INTO gone(hash) VALUES (?1)");
         gone.bind(1, hash).run();
     }
 }
@@ -297,7 +329,7 @@ QString ArchiveIndex::baseOf(const ArchivedMessage& m, bool longName)
 ArchivedMessage ArchiveIndex::fromRow(sqlite::Statement& st) const
 {
     ArchivedMessage m;
-    m.id = QString::fromLatin1(st.blob(0).toHex());
+    m.id = idOf(st.integer(9), st.blob(0));
     m.received =
         QDateTime::fromSecsSinceEpoch(st.integer(1), Qt::OffsetFromUTC, static_cast<int>(st.integer(2)));
     m.kind = static_cast<MessageKind>(st.integer(3));
@@ -317,8 +349,8 @@ std::optional<ArchivedMessage> ArchiveIndex::find(const QString& id)
     const QByteArray hash = hashOf(id);
     if (hash.size() != 32)
         return std::nullopt;
-    sqlite::Statement st(m_db, (QByteArray(kColumnsSql) + "WHERE h64 = ?1 AND hash = ?2").constData());
-    st.bind(1, keyOf(hash)).bind(2, hash);
+    sqlite::Statement st(m_db, (QByteArray(kColumnsSql) + "WHERE h64 = ?1 AND rest = ?2").constData());
+    st.bind(1, keyOf(hash)).bind(2, restOf(hash));
     if (!st.step())
         return std::nullopt;
     return fromRow(st);
@@ -414,12 +446,12 @@ void ArchiveIndex::setFaxText(const QString& id, int page, const QString& text)
     const QByteArray hash = hashOf(id);
     sqlite::Transaction t(m_db);
     sqlite::Statement del(m_db, "DELETE FROM faxtext WHERE msg = (SELECT id FROM msg WHERE h64 = ?1 AND "
-                                "hash = ?2) AND page = ?3");
-    del.bind(1, keyOf(hash)).bind(2, hash).bind(3, page).run();
+                                "rest = ?2) AND page = ?3");
+    del.bind(1, keyOf(hash)).bind(2, restOf(hash)).bind(3, page).run();
     if (!text.isEmpty()) {
         sqlite::Statement ins(m_db, "INSERT INTO faxtext(msg, page, text) SELECT id, ?3, ?4 FROM msg "
-                                    "WHERE h64 = ?1 AND hash = ?2");
-        ins.bind(1, keyOf(hash)).bind(2, hash).bind(3, page).bind(4, text).run();
+                                    "WHERE h64 = ?1 AND rest = ?2");
+        ins.bind(1, keyOf(hash)).bind(2, restOf(hash)).bind(3, page).bind(4, text).run();
     }
     t.commit();
 }

@@ -4,9 +4,11 @@
 #include "core/archive/Journal.h"
 #include "core/archive/Sqlite.h"
 
+#include <QMap>
 #include <QSet>
 #include <QString>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -26,8 +28,9 @@ class ArchiveIndex {
     int catchUp();
     // Empties the index and reads every journal again.
     int rebuild();
-    // Applies a row just appended to `journalRel` whose file now has `journalSize` bytes.
-    void record(const journal::Row& row, const QString& journalRel, qint64 journalSize);
+    // Applies rows just appended to journals, in one transaction, with the journals' new sizes
+    // (relative path -> bytes).
+    void record(const std::vector<journal::Row>& rows, const QMap<QString, qint64>& journalSizes);
 
     // The message of a full id; std::nullopt when not there.
     std::optional<ArchivedMessage> find(const QString& id);
@@ -51,10 +54,13 @@ class ArchiveIndex {
     void apply(const journal::Row& row);
     int readJournal(const QString& rel, qint64 from);
     ArchivedMessage fromRow(sqlite::Statement& st) const;
+    // A prepared statement kept for the connection's life (the rebuild applies 100,000 rows).
+    sqlite::Statement& cached(const char* sql);
 
     QString m_folder;
     sqlite::Database m_db;
     qint64 m_lastRow = 0;
+    std::map<const char*, std::unique_ptr<sqlite::Statement>> m_statements;
 };
 
 // The words of a search as an FTS5 query: every word a prefix, all of them required; quotes and

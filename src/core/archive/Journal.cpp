@@ -156,7 +156,7 @@ Lock::~Lock()
         ::close(m_fd); // releases the lock
 }
 
-QString append(const QString& path, const QByteArray& record)
+QString append(const QString& path, const QByteArray& record, bool sync)
 {
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
@@ -184,7 +184,7 @@ QString append(const QString& path, const QByteArray& record)
                 QStringLiteral("Journal %1 nicht geschrieben (%2)")
                     .arg(path, error == ENOSPC ? QStringLiteral("Datenträger voll") : systemReason(error));
     }
-    else if (::fdatasync(fd) != 0)
+    else if (sync && ::fdatasync(fd) != 0)
         problem = QStringLiteral("Journal %1 nicht gesichert (%2)").arg(path, systemReason(errno));
     ::close(fd);
     if (problem.isEmpty() && st.st_size == 0)
@@ -208,6 +208,16 @@ QStringList journalFiles(const QString& archiveFolder)
         }
     }
     return files;
+}
+
+bool syncFileSystem(const QString& folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::syncfs(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 bool syncFolder(const QString& folder)

@@ -60,9 +60,12 @@ class Lock {
 };
 
 // Appends one record to the journal at `path` (created with a header row when new) with one
-// write(), flushed to the disk; a short write is cut back so no half row stays. Call under Lock.
-// Empty text on success, else the German reason.
-QString append(const QString& path, const QByteArray& record);
+// write(), flushed to the disk (unless `sync` is false: the caller syncs); a short write is cut back
+// so no half row stays. Call under Lock. Empty text on success, else the German reason.
+QString append(const QString& path, const QByteArray& record, bool sync = true);
+
+// syncfs of the file system that holds `folder`: every file written there reaches the disk.
+bool syncFileSystem(const QString& folder);
 
 // The journals below the archive folder ("2026/12/Nachrichten.csv"), oldest month first.
 QStringList journalFiles(const QString& archiveFolder);

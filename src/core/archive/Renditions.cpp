@@ -24,16 +24,18 @@ std::span<const std::byte> bytesOf(const QByteArray& data)
     return std::as_bytes(std::span<const char>(data.constData(), static_cast<std::size_t>(data.size())));
 }
 
-QString writeBytes(const QByteArray& data, const QString& path, bool& taken)
+} // namespace
+
+QString Renditions::writeBytes(const QByteArray& data, const QString& path, bool& taken) const
 {
     OutputFile out(localName(path), Existing::AcceptSame);
+    if (m_deferSync)
+        out.DeferSync();
     if (out.Open() && out.Write(bytesOf(data)) && out.Commit())
         return QString();
     taken = out.Error() == EEXIST;
     return QStringLiteral("%1 nicht geschrieben (%2)").arg(path, QString::fromStdString(out.Reason()));
 }
-
-} // namespace
 
 Renditions::Renditions() = default;
 

@@ -33,12 +33,16 @@ class Renditions {
     };
     // `absBase` is the absolute path without the ending.
     Written write(const ArchivedMessageInput& input, const QString& absBase);
+    // Files copied or written as bytes leave their flush to the caller's syncfs (an import).
+    void setDeferSync(bool defer) { m_deferSync = defer; }
     // One file again from the downloaded bytes; empty text on success.
     QString remake(const QByteArray& downloaded, layout::FileBit bit, const QString& path);
 
   private:
+    QString writeBytes(const QByteArray& data, const QString& path, bool& taken) const;
     QString writeOne(const QByteArray& downloaded, layout::FileBit bit, const QString& path, bool& taken);
     std::unique_ptr<TZarvo> m_zarvo;
+    bool m_deferSync = false;
 };
 
 } // namespace zarvo::archive
