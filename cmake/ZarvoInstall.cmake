@@ -4,7 +4,7 @@
 # ProgramPaths), so a staged or moved tree works as well as the configured prefix.
 include(cmake/ZarvoMetainfo.cmake)
 
-foreach(program zarvo zarvo-convert zarvo-emulator)
+foreach(program zarvo zarvo-convert zarvo-emulator zarvo-archive)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
@@ -21,7 +21,8 @@ zarvo_write_metainfo(${CMAKE_BINARY_DIR}/${ZARVO_APPSTREAM_ID}.metainfo.xml)
 install(FILES ${CMAKE_BINARY_DIR}/${ZARVO_APPSTREAM_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # Man pages, compressed as Debian installs them. Source name -> section folder below the man dir.
-set(ZARVO_MAN_PAGES "zarvo.1|man1" "zarvo.de.1|de/man1" "zarvo-convert.1|man1" "zarvo-emulator.1|man1")
+set(ZARVO_MAN_PAGES "zarvo.1|man1" "zarvo.de.1|de/man1" "zarvo-convert.1|man1" "zarvo-emulator.1|man1"
+    "zarvo-archive.1|man1")
 set(man_outputs "")
 find_program(GZIP_PROGRAM gzip REQUIRED)
 foreach(entry IN LISTS ZARVO_MAN_PAGES)

@@ -226,7 +226,7 @@ bool OutputFile::Commit()
 {
     if (!m_stream)
         return Fail(m_error != 0 ? m_error : EBADF);
-    if (std::fflush(m_stream) != 0 || ::fsync(m_fd) != 0)
+    if (std::fflush(m_stream) != 0 || (!m_deferSync && ::fsync(m_fd) != 0))
         return Fail(errno);
     if (m_existing == Existing::AcceptSame && SameAsExisting()) {
         m_alreadyThere = true;

@@ -36,6 +36,10 @@ class OutputFile {
     // A stdio stream on the temporary file for libraries that want one (libjpeg). Commit flushes
     // it. nullptr before Open.
     std::FILE* Stream();
+    // Leaves flushing the bytes to the disk to the caller, who syncs the whole file system (syncfs)
+    // before anything refers to the file: many small files written at once (an import) then cost one
+    // flush instead of one each.
+    void DeferSync() { m_deferSync = true; }
     // Gives the file its name; false with Error() set (EEXIST: the name is taken by something else).
     bool Commit();
     // Drops the temporary file. Safe to call at any time.
@@ -61,6 +65,7 @@ class OutputFile {
     std::string m_tempName; // empty while the file is unnamed (O_TMPFILE)
     bool m_committed = false;
     bool m_alreadyThere = false;
+    bool m_deferSync = false;
     int m_error = 0;
 };
 
