@@ -3,7 +3,10 @@
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
 #include "common/Targets.h"
+#include "core/BatchArchive.h"
 #include "core/BatchPdf.h"
+#include "core/NewMessageCommand.h"
+#include "core/archive/Archive.h"
 #include "core/OptionSequences.h"
 #include "core/StartMode.h"
 #include "core/StatusLogFile.h"
@@ -82,6 +85,7 @@ void BatchRun::Warning(const QString& text)
 int BatchRun::Run()
 {
     LoadSettings(m_opts, m_settingsFile);
+    m_archiveSettings = LoadArchiveSettings(m_settingsFile);
     if (m_opts.ComPort == 0) {
         // Nobody could answer the options dialog: say how to choose the port, and do nothing else.
         Messages().error(kAppCaption, NoPortMessage(m_settingsFile));
@@ -95,6 +99,10 @@ int BatchRun::Run()
         for (const QString& folder : m_request.saveFolders) {
             step = QStringLiteral("beim Sichern der Nachrichten in %1").arg(folder);
             allSaved = SaveInto(folder) && allSaved;
+        }
+        if (m_request.archive) {
+            step = QStringLiteral("beim Archivieren der Nachrichten");
+            allSaved = SaveIntoArchive() && allSaved;
         }
         if (m_request.erase && !m_stopped) {
             if (!allSaved) {
@@ -123,6 +131,7 @@ int BatchRun::Run()
         Fail(1);
         Error(QStringLiteral("Abbruch %1.").arg(step));
     }
+    AfterNewMessages();
     Finish();
     return m_status;
 }
@@ -149,6 +158,30 @@ bool BatchRun::SaveInto(const QString& folder)
         Fail(2);
         return false;
     }
+    auto saver = std::make_unique<BatchSaver>(m_zarvo, folder);
+    if (m_request.pdf)
+        saver->AddFaxWriter(PdfFaxWriter());
+    return SaveAll(std::move(saver));
+}
+
+bool BatchRun::SaveIntoArchive()
+{
+    QString problem;
+    m_archive = archive::Archive::open(m_archiveSettings.Folder(), ProgramPaths::archiveIndexFile(), &problem);
+    if (!m_archive) {
+        Error(QStringLiteral("Das Archiv %1 kann nicht benutzt werden: %2").arg(m_archiveSettings.Folder(), problem));
+        Fail(1);
+        return false;
+    }
+    if (m_archive->indexRebuilt())
+        Messages().information(kAppCaption, m_archive->rebuildNote());
+    auto sink = std::make_unique<ArchiveSink>(*m_archive);
+    m_archiveSink = sink.get();
+    return SaveAll(std::make_unique<BatchSaver>(m_zarvo, std::move(sink)));
+}
+
+bool BatchRun::SaveAll(std::unique_ptr<BatchSaver> saver)
+{
     const MessageListData list = ReadMessageList(m_zarvo);
     if (list.MessageCount < 0) {
         // Say what happened: no modem at all is not the same as a reply that could not be read.
@@ -163,12 +196,29 @@ bool BatchRun::SaveInto(const QString& folder)
     }
     if (!list.Error.isEmpty())
         Error(list.Error);
-    auto saver = std::make_unique<BatchSaver>(m_zarvo, folder);
-    if (m_request.pdf)
-        saver->AddFaxWriter(PdfFaxWriter());
     const BatchSaveReport report = saver->SaveNew(list);
+    const QString place = saver->Folder();
     m_savers.push_back(std::move(saver));
-    return ReportSave(report, folder);
+    return ReportSave(report, place);
+}
+
+void BatchRun::AfterNewMessages()
+{
+    if (!m_archiveSink || m_archiveSink->NewlyStored().empty() || m_archiveSettings.command.trimmed().isEmpty())
+        return;
+    // The command never changes what the run did with the messages: its failures are reported only.
+    NewMessageCommand command(m_archiveSettings.command, m_archive->folder());
+    if (!command.isValid()) {
+        Messages().error(kAppCaption, command.error());
+        return;
+    }
+    command.setOutputSink([this](const QString& line) { AddLogLine(line); });
+    std::vector<NewMessageInfo> infos;
+    for (const auto& message : m_archiveSink->NewlyStored())
+        infos.push_back(NewMessageInfoFor(message));
+    for (const CommandResult& result : command.runAndWait(infos))
+        if (!result.ok())
+            Messages().error(kAppCaption, result.text);
 }
 
 bool BatchRun::ReportSave(const BatchSaveReport& report, const QString& folder)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ArchiveSettings.h"
 #include "core/BatchSave.h"
 #include "core/RunRequest.h"
 #include "core/Settings.h"
@@ -14,10 +15,15 @@
 namespace zarvo {
 
 class TZarvo;
+class ArchiveSink;
+namespace archive {
+class Archive;
+}
 
 // A run that only saves and erases (/STP, /DELETE): connects to the modem from the settings, saves
-// every message into each folder, looks at the directory again before erasing, erases only when
-// everything is saved, writes the status log with /LOG, and returns the exit status: 0 all done,
+// every message into each folder (and with /ARCHIV into the archive), looks at the directory again
+// before erasing, erases only when everything is saved and on disk, then runs the command for each
+// newly archived message, writes the status log with /LOG, and returns the exit status: 0 all done,
 // 1 something asked for failed (nothing erased after it) or the erase failed, 2 a folder or the
 // settings unusable. No window, no display, no session bus: messages go through the message seam
 // (standard error in a batch run). A run that did everything is silent: its summary goes into the
@@ -48,6 +54,11 @@ class BatchRun {
 
     void Connect();
     bool SaveInto(const QString& folder);
+    bool SaveIntoArchive();
+    // Reads the directory and saves every message with `saver`; false when not all were saved.
+    bool SaveAll(std::unique_ptr<BatchSaver> saver);
+    // What follows the erase decision for the messages new in the archive: the user's command.
+    void AfterNewMessages();
     bool ReportSave(const BatchSaveReport& report, const QString& folder);
     bool SaveArrivalsBeforeErase();
     void Erase();
@@ -61,6 +72,9 @@ class BatchRun {
     RunRequest m_request;
     QString m_settingsFile;
     TOpts m_opts;
+    ArchiveSettings m_archiveSettings;
+    std::unique_ptr<archive::Archive> m_archive;
+    ArchiveSink* m_archiveSink = nullptr; // owned by its saver in m_savers
     std::unique_ptr<LogTarget> m_logTarget;
     QStringList m_log;
     std::vector<std::unique_ptr<BatchSaver>> m_savers; // one per /STP folder

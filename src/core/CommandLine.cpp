@@ -44,6 +44,9 @@ std::vector<CommandSwitch> ParseCommandLine(const QStringList& arguments)
         else if (word.startsWith(QStringLiteral("PDF"))) {
             switches.push_back({CommandSwitch::Kind::Pdf, {}});
         }
+        else if (word.startsWith(QStringLiteral("ARCHIV"))) {
+            switches.push_back({CommandSwitch::Kind::Archive, {}});
+        }
     }
     return switches;
 }
@@ -52,7 +55,7 @@ bool IsBatchRun(const std::vector<CommandSwitch>& switches)
 {
     for (const CommandSwitch& s : switches)
         if (s.kind == CommandSwitch::Kind::Usage || s.kind == CommandSwitch::Kind::SaveAll ||
-            s.kind == CommandSwitch::Kind::Delete)
+            s.kind == CommandSwitch::Kind::Delete || s.kind == CommandSwitch::Kind::Archive)
             return true;
     return false;
 }
@@ -70,7 +73,8 @@ QStringList UsageLines(const QString& logFile)
             QStringLiteral("/DELETE     Löscht die Nachrichten (wird als letztes ausgeführt)"),
             QStringLiteral("/AUTORUN    Minimiert beim Start"),
             QStringLiteral("/LOG        Speichert ein Protokoll in ") + logFile,
-            QStringLiteral("/PDF        Speichert Faxe mit /STP zusätzlich als PDF (MESS<n>.PDF)")};
+            QStringLiteral("/PDF        Speichert Faxe mit /STP zusätzlich als PDF (MESS<n>.PDF)"),
+            QStringLiteral("/ARCHIV     Speichert alle Nachrichten im Archiv (mit /DELETE: danach löschen)")};
 }
 
 } // namespace zarvo

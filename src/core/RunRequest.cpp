@@ -28,6 +28,9 @@ RunRequest RunRequest::Parse(const QStringList& arguments)
         case CommandSwitch::Kind::Pdf:
             request.pdf = true;
             break;
+        case CommandSwitch::Kind::Archive:
+            request.archive = true;
+            break;
         case CommandSwitch::Kind::OpenFile:
             request.openFiles << s.path;
             break;

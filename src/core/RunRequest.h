@@ -18,6 +18,7 @@ struct RunRequest {
     bool erase = false;                  // /DELETE: erase the memory once everything is saved
     bool pdf = false;                    // /PDF: faxes also as MESS<n>.PDF in every /STP folder
     bool log = false;                    // /LOG: the status log into the log file
+    bool archive = false;                // /ARCHIV: every message into the archive
     bool autorun = false;                // /AUTORUN: start minimised
     QStringList openFiles;               // fax files to show (absolute paths)
 
@@ -25,7 +26,7 @@ struct RunRequest {
     static RunRequest Parse(const QStringList& arguments);
 
     // Saving or erasing: the run does its work without a window and ends with a status.
-    bool IsBatch() const { return !saveFolders.isEmpty() || erase; }
+    bool IsBatch() const { return !saveFolders.isEmpty() || erase || archive; }
 };
 
 // Why `folder` (as typed after /STP:) cannot take the messages; empty when it can.

@@ -1,0 +1,93 @@
+#include "core/BatchArchive.h"
+
+#include "core/archive/Archive.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace zarvo {
+
+ArchiveSink::ArchiveSink(archive::Archive& archive) : m_archive(archive)
+{
+}
+
+QString ArchiveSink::Place() const
+{
+    return m_archive.folder().endsWith(u'/') ? m_archive.folder() : m_archive.folder() + u'/';
+}
+
+QString ArchiveSink::Store(int number, const MessageRow& row, const tMessageReport*, const QByteArray& data,
+                           bool& alreadyThere)
+{
+    archive::ArchivedMessageInput input;
+    input.kind = archive::kindFromLetter(data.at(0));
+    input.caller = row[1];
+    input.received = ReceivedFromCell(row[5]);
+    input.amount = AmountFromCell(row[4]);
+    input.downloaded = data;
+    const archive::AddResult result = m_archive.add(input);
+    if (result.failed())
+        return QStringLiteral("Nachricht %1 konnte nicht archiviert werden: %2").arg(number).arg(result.reason);
+    alreadyThere = result.alreadyThere();
+    if (result.newlyStored()) {
+        archive::ArchivedMessage stored;
+        stored.id = result.id;
+        stored.kind = input.kind;
+        stored.caller = input.caller;
+        stored.received = input.received;
+        stored.amount = input.amount;
+        stored.files = result.files;
+        m_new.push_back(std::move(stored));
+    }
+    return QString();
+}
+
+NewMessageInfo NewMessageInfoFor(const archive::ArchivedMessage& message)
+{
+    NewMessageInfo info;
+    info.id = message.id;
+    info.caller = message.caller;
+    info.received = message.received;
+    switch (message.kind) {
+    case archive::MessageKind::Voice:
+        info.kind = NewMessageKind::Voice;
+        info.seconds = message.amount;
+        break;
+    case archive::MessageKind::Fax:
+        info.kind = NewMessageKind::Fax;
+        info.pages = message.amount;
+        break;
+    case archive::MessageKind::Data:
+        info.kind = NewMessageKind::Data;
+        break;
+    case archive::MessageKind::Unknown:
+        info.kind = NewMessageKind::Unknown;
+        break;
+    }
+    for (const QString& file : message.files) {
+        const QString suffix = QFileInfo(file).suffix().toLower();
+        if (suffix == QStringLiteral("pdf"))
+            info.pdf = file;
+        else if (suffix == QStringLiteral("wav") || suffix == QStringLiteral("tif") || suffix == QStringLiteral("dat"))
+            info.file = file;
+    }
+    return info;
+}
+
+QDateTime ReceivedFromCell(const QString& cell)
+{
+    QDateTime local = QDateTime::fromString(cell.trimmed(), QStringLiteral("dd.MM.yyyy hh:mm:ss"));
+    if (!local.isValid())
+        return {};
+    // The offset the local time had then, kept with it: "2026-12-09T14:03:00+01:00".
+    return local.toOffsetFromUtc(local.offsetFromUtc());
+}
+
+int AmountFromCell(const QString& cell)
+{
+    static const QRegularExpression leading(QStringLiteral("^\\s*(\\d+)"));
+    const QRegularExpressionMatch m = leading.match(cell);
+    return m.hasMatch() ? m.captured(1).toInt() : 0;
+}
+
+} // namespace zarvo

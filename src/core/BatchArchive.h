@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/BatchSave.h"
+#include "core/NewMessageCommand.h"
+#include "core/archive/ArchiveTypes.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace zarvo {
+
+namespace archive {
+class Archive;
+}
+
+// The archive as a batch run's sink: each downloaded message is stored once; the same bytes again
+// (a second run, a renumbered memory) count as saved without writing anything.
+class ArchiveSink : public MessageSink {
+  public:
+    explicit ArchiveSink(archive::Archive& archive);
+    QString Place() const override;
+    QString Store(int number, const MessageRow& row, const tMessageReport* entry, const QByteArray& data,
+                  bool& alreadyThere) override;
+
+    // The messages this sink stored for the first time, in order: the command and the text
+    // recognition run for these only.
+    const std::vector<archive::ArchivedMessage>& NewlyStored() const { return m_new; }
+
+  private:
+    archive::Archive& m_archive;
+    std::vector<archive::ArchivedMessage> m_new;
+};
+
+// What a message tells the command for new messages.
+NewMessageInfo NewMessageInfoFor(const archive::ArchivedMessage& message);
+
+// The list's reception time ("09.12.2026 14:03:00", local time) with its offset; invalid when the
+// cell holds none.
+QDateTime ReceivedFromCell(const QString& cell);
+
+// The number a size cell starts with ("5 Sekunden", "3 Seite(n)", "120 Bytes"); 0 when none.
+int AmountFromCell(const QString& cell);
+
+} // namespace zarvo
