@@ -51,8 +51,7 @@ class ArchiveTest : public ::testing::Test {
     void SetUp() override
     {
         qputenv("ZARVO_HOME", home.path().toLocal8Bit());
-        qputenv("XDG_DATA_HOME", home.filePath("data").toLocal8Bit()); // the trash
-        QDir().mkpath(home.filePath("data"));
+        qputenv("XDG_DATA_HOME", home.filePath("data").toLocal8Bit()); // the trash, made on use
     }
     void TearDown() override
     {
