@@ -159,6 +159,21 @@ TEST(ProgramPathsTest, WithoutZarvoHomeTheXdgFoldersNeverTheProgramFolder)
     EXPECT_TRUE(f.oldSettingsPlaces.isEmpty());
 }
 
+TEST(ProgramPathsTest, TheArchiveIsDataItsIndexACache)
+{
+    using zarvo::ProgramPaths::archiveFolder, zarvo::ProgramPaths::archiveIndexFile;
+    std::map<std::string, QByteArray> env;
+    auto read = [&env](const char* name) { return env.count(name) ? env[name] : QByteArray(); };
+    EXPECT_EQ(archiveFolder(read, "/home/anna"), "/home/anna/.local/share/zarvo/Archiv");
+    EXPECT_EQ(archiveIndexFile(read, "/home/anna"), "/home/anna/.cache/zarvo/archiv.sqlite");
+    env = {{"XDG_DATA_HOME", "/d"}, {"XDG_CACHE_HOME", "/c/"}};
+    EXPECT_EQ(archiveFolder(read, "/home/anna"), "/d/zarvo/Archiv");
+    EXPECT_EQ(archiveIndexFile(read, "/home/anna"), "/c/zarvo/archiv.sqlite");
+    env["ZARVO_HOME"] = "/tmp/demo/";
+    EXPECT_EQ(archiveFolder(read, "/home/anna"), "/tmp/demo/Archiv");
+    EXPECT_EQ(archiveIndexFile(read, "/home/anna"), "/tmp/demo/archiv.sqlite");
+}
+
 TEST(ProgramPathsTest, OldSettingsAreTakenOverOnceAndKept)
 {
     QTemporaryDir root;

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <limits>
+#include <sqlite3.h>
 #include <sys/vfs.h>
 
 namespace zarvo::archive {
@@ -147,8 +148,10 @@ ArchiveIndex::ArchiveIndex(const QString& path, const QString& archiveFolder, bo
                         (version != 0 && version != kSchemaVersion)))
             throw sqlite::Error("damaged", 11);
     }
-    catch (const sqlite::Error&) {
-        if (!existed)
+    catch (const sqlite::Error& e) {
+        // Busy is another process at work on a sound index, never a reason to replace it.
+        const int primary = e.code() & 0xff;
+        if (!existed || primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
             throw;
         m_db.close();
         removeIndexFiles(path);

@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QStandardPaths>
 
 namespace zarvo::archive {
 
@@ -58,10 +59,16 @@ QString Archive::trash(const QString& id)
             return QStringLiteral("Nachricht %1 gibt es im Archiv nicht").arg(id);
         QStringList stayed;
         QStringList problems;
+        // Without the data folder Qt finds no trash and may make one in the working folder.
+        QDir().mkpath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
         for (const QString& path : m->files) {
             if (!QFileInfo::exists(path))
                 continue;
-            if (!QFile::moveToTrash(path)) {
+            QString inTrash;
+            const bool moved = QFile::moveToTrash(path, &inTrash);
+            if (moved && QDir::isRelativePath(inTrash))
+                QFile::rename(inTrash, path); // a stray trash is no trash: the file goes back
+            if (!moved || QDir::isRelativePath(inTrash)) {
                 stayed << path;
                 problems << QStringLiteral("%1 ließ sich nicht in den Papierkorb legen").arg(path);
             }

@@ -6,6 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -48,8 +51,7 @@ class ArchiveTest : public ::testing::Test {
     void SetUp() override
     {
         qputenv("ZARVO_HOME", home.path().toLocal8Bit());
-        qputenv("XDG_DATA_HOME", home.filePath("data").toLocal8Bit()); // the trash
-        QDir().mkpath(home.filePath("data"));
+        qputenv("XDG_DATA_HOME", home.filePath("data").toLocal8Bit()); // the trash, made on use
     }
     void TearDown() override
     {
@@ -250,6 +252,35 @@ TEST_F(ArchiveTest, CheckFindsDeletedAndStrayFiles)
     EXPECT_EQ(kinds(archive->check(false)), QStringList({"2tif"}));
     EXPECT_EQ(archive->count(), 1);
     EXPECT_TRUE(QFileInfo(voice.files[1]).size() > 0);
+}
+
+TEST_F(ArchiveTest, ToolListsAsJsonAndRefusesWrongCalls)
+{
+    const QStringList where = {"--folder", folder(), "--index", index()};
+    const auto run = [&](const QStringList& args) {
+        QProcess p;
+        p.start(QStringLiteral(ZARVO_BINARY_DIR "/tools/archive/zarvo-archive"), where + args);
+        p.waitForFinished(60000);
+        return std::make_tuple(p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError());
+    };
+    const QStringList wrong[] = {{},       {"list", "x"},           {"show"}, {"export", "a"},
+                                 {"frob"}, {"list", "--limit", "0"}};
+    for (const QStringList& args : wrong) {
+        const auto [code, out, err] = run(args);
+        EXPECT_EQ(code, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(err.contains("Aufruf: zarvo-archive")) << args.join(' ').toStdString();
+    }
+    const AddResult fax = open()->add({MessageKind::Fax, "0301", when, 1, faxMessage(), {}});
+    const auto [code, out, err] = run({"list", "--json"});
+    ASSERT_EQ(code, 0) << err.toStdString();
+    const QJsonObject m = QJsonDocument::fromJson(out).array().at(0).toObject();
+    EXPECT_EQ(m.keys(), QStringList({"caller", "files", "heard", "id", "kind", "note", "pages", "received"}));
+    EXPECT_EQ(m["id"].toString(), fax.id);
+    EXPECT_EQ(m["kind"].toString(), "fax");
+    EXPECT_EQ(m["received"].toString(), "2026-12-09T14:03:00+01:00");
+    EXPECT_EQ(m["files"].toVariant().toStringList(), fax.files);
+    EXPECT_EQ(std::get<0>(run({"show", fax.id.left(6)})), 0);
+    EXPECT_EQ(std::get<0>(run({"show", "0000"})), fax.id.startsWith("0000") ? 0 : 1);
 }
 
 } // namespace
