@@ -1,9 +1,9 @@
 #include "core/BatchArchive.h"
 
 #include "core/archive/Archive.h"
+#include "core/archive/ModemInput.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
 
 namespace zarvo {
 
@@ -16,15 +16,19 @@ QString ArchiveSink::Place() const
     return m_archive.folder().endsWith(u'/') ? m_archive.folder() : m_archive.folder() + u'/';
 }
 
-QString ArchiveSink::Store(int number, const MessageRow& row, const tMessageReport*, const QByteArray& data,
+QString ArchiveSink::Store(int number, const MessageRow& row, const tMessageReport* entry, const QByteArray& data,
                            bool& alreadyThere)
 {
     archive::ArchivedMessageInput input;
-    input.kind = archive::kindFromLetter(data.at(0));
-    input.caller = row[1];
-    input.received = ReceivedFromCell(row[5]);
-    input.amount = AmountFromCell(row[4]);
-    input.downloaded = data;
+    if (entry) {
+        input = archive::inputFromModem(*entry, data);
+    }
+    else {
+        // No entry read: what the list showed; the archive takes the time of archiving.
+        input.kind = archive::kindFromLetter(data.at(0));
+        input.caller = row[1];
+        input.downloaded = data;
+    }
     const archive::AddResult result = m_archive.add(input);
     if (result.failed())
         return QStringLiteral("Nachricht %1 konnte nicht archiviert werden: %2").arg(number).arg(result.reason);
@@ -72,22 +76,6 @@ NewMessageInfo NewMessageInfoFor(const archive::ArchivedMessage& message)
             info.file = file;
     }
     return info;
-}
-
-QDateTime ReceivedFromCell(const QString& cell)
-{
-    QDateTime local = QDateTime::fromString(cell.trimmed(), QStringLiteral("dd.MM.yyyy hh:mm:ss"));
-    if (!local.isValid())
-        return {};
-    // The offset the local time had then, kept with it: "2026-12-09T14:03:00+01:00".
-    return local.toOffsetFromUtc(local.offsetFromUtc());
-}
-
-int AmountFromCell(const QString& cell)
-{
-    static const QRegularExpression leading(QStringLiteral("^\\s*(\\d+)"));
-    const QRegularExpressionMatch m = leading.match(cell);
-    return m.hasMatch() ? m.captured(1).toInt() : 0;
 }
 
 } // namespace zarvo

@@ -35,11 +35,4 @@ class ArchiveSink : public MessageSink {
 // What a message tells the command for new messages.
 NewMessageInfo NewMessageInfoFor(const archive::ArchivedMessage& message);
 
-// The list's reception time ("09.12.2026 14:03:00", local time) with its offset; invalid when the
-// cell holds none.
-QDateTime ReceivedFromCell(const QString& cell);
-
-// The number a size cell starts with ("5 Sekunden", "3 Seite(n)", "120 Bytes"); 0 when none.
-int AmountFromCell(const QString& cell);
-
 } // namespace zarvo

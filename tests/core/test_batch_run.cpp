@@ -142,5 +142,64 @@ TEST(BatchRun, SavesLooksAgainErasesAndEndsWithItsStatus)
     }
 }
 
+// /ARCHIV stores each message once, however often it runs; the command for new messages runs once
+// per message: here the mail recipe, with a stand-in for the system's mail command.
+TEST(BatchRun, ArchivesOnceAndMailsEachNewMessageOnce)
+{
+    QTemporaryDir bin;
+    const QString mailbox = bin.filePath("postfach");
+    QFile mail(bin.filePath("mail"));
+    ASSERT_TRUE(mail.open(QIODevice::WriteOnly));
+    mail.write(QStringLiteral("#!/bin/sh\n{ printf 'An:'; printf ' %s' \"$@\"; echo; cat; echo ----; } >> '%1'\n")
+                   .arg(mailbox)
+                   .toUtf8());
+    mail.close();
+    mail.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + oldPath);
+
+    emu::EmulatorOptions o;
+    o.echo = false;
+    emu::StoredMessage fax = emu::faxMessage({readDemoFile("fax3-1.g3")});
+    fax.id = "0301 555 123";
+    o.messages = {Voice(), fax};
+    EmulatorFixture modem(o, 1,
+                          QStringLiteral("[Modem]\nComPort=1\n[Archiv]\nBefehl=%1 ich@example.org\n")
+                              .arg(QStringLiteral(ZARVO_SOURCE_DIR "/data/examples/zarvo-mail")));
+    QFile::copy(QStringLiteral(ZARVO_SOURCE_DATADIR "/RFCG3.DAT"), modem.programDir() + "/RFCG3.DAT");
+    auto run = [&](const QStringList& arguments) {
+        ScriptedMessages boxes;
+        TZarvo zarvo;
+        BatchRun batch(zarvo, RunRequest::Parse(arguments), ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
+        const int status = batch.Run();
+        for (const auto& box : boxes.shown)
+            ADD_FAILURE() << box.text.toStdString();
+        return status;
+    };
+    auto mails = [&] {
+        QFile box(mailbox);
+        return box.open(QIODevice::ReadOnly) ? QString::fromUtf8(box.readAll()) : QString();
+    };
+
+    EXPECT_EQ(run({"/ARCHIV"}), 0);
+    const QString first = mails();
+    EXPECT_EQ(first.count("----"), 2) << first.toStdString();
+    EXPECT_TRUE(first.contains("Zarvo: Fax von 0301 555 123")) << first.toStdString();
+    EXPECT_TRUE(first.contains(".pdf")) << "the fax goes as its PDF";
+    EXPECT_TRUE(first.contains(".wav"));
+    EXPECT_EQ(run({"/ARCHIV"}), 0);
+    EXPECT_EQ(run({"/archiv", "/DELETE"}), 0);
+    EXPECT_EQ(Count(modem.transcript(), "AT+MEM"), 1);
+    EXPECT_TRUE(modem.emulator().directory().empty());
+    EXPECT_EQ(mails(), first) << "never twice for the same message";
+    QDir archive(modem.programDir() + "/Archiv");
+    QStringList kept;
+    for (const QString& month : archive.entryList({"20*"}, QDir::Dirs))
+        for (const QString& sub : QDir(archive.filePath(month)).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            kept << QDir(archive.filePath(month + "/" + sub)).entryList({"*.msg"}, QDir::Files);
+    EXPECT_EQ(kept.size(), 2) << kept.join(',').toStdString();
+    qputenv("PATH", oldPath);
+}
+
 } // namespace
 } // namespace zarvo::test
