@@ -246,20 +246,23 @@ void WriteTiffPage(std::ostream& out, std::span<const uint8_t> page, int width, 
     const auto p = static_cast<uint32_t>(at);
     const auto count = static_cast<uint32_t>(dataBytes);
     const uint32_t w = static_cast<uint32_t>(width) & 0xFFFF;
-    const uint32_t length = static_cast<uint32_t>(std::clamp(lines, 0, 0xFFFF));
+    const uint32_t length = static_cast<uint32_t>(std::max(lines, 0));
     const uint32_t rowsPerStrip = std::max<uint32_t>(TiffRowsPerStrip, length);
+    // SHORT as long as the count fits, so ordinary pages keep their bytes; a longer page keeps
+    // every row instead of being cut at 65535.
+    const uint16_t lengthType = length > 0xFFFF ? Long : Short;
 
     PutLe(out, 16, 2);
     WriteIfdEntry(out, 254, Long, 1, 2); // page of a multi-page document
     WriteIfdEntry(out, 256, Long, 1, w);
-    WriteIfdEntry(out, 257, Short, 1, length);
+    WriteIfdEntry(out, 257, lengthType, 1, length);
     WriteIfdEntry(out, 258, Short, 1, 1);
     WriteIfdEntry(out, 259, Short, 1, 3); // T.4
     WriteIfdEntry(out, 262, Short, 1, 0); // zero is white
     WriteIfdEntry(out, 266, Short, 1, 1); // most significant bit first
     WriteIfdEntry(out, 273, Long, 1, p + 222);
     WriteIfdEntry(out, 277, Short, 1, 1);
-    WriteIfdEntry(out, 278, Short, 1, rowsPerStrip);
+    WriteIfdEntry(out, 278, lengthType, 1, rowsPerStrip);
     WriteIfdEntry(out, 279, Long, 1, count);
     WriteIfdEntry(out, 282, Rational, 1, p + 206);
     WriteIfdEntry(out, 283, Rational, 1, p + 214);

@@ -45,8 +45,9 @@ void WriteTiffHeader(std::ostream& out);
 void WriteIfdEntry(std::ostream& out, uint16_t tag, uint16_t type, uint32_t count, uint32_t value);
 // The directory and data of one page at the stream's end: 16 entries in ascending tag order, the
 // next directory's position (0 for the last page), the resolutions, then the page bytes but the
-// last. Width is written modulo 65536; lines (capped at 65535) give the image length, and the rows
-// per strip are 1201 or the image length when that is larger, so the page is always one strip.
+// last. Width is written modulo 65536; lines give the image length (SHORT up to 65535, LONG above),
+// and the rows per strip are 1201 or the image length when that is larger, so the page is always
+// one strip.
 // The resolution is 204 dpi across and 98 or 196 lines per inch by the line count (IsFinePage);
 // the page number entry holds pageIndex (0-based) and pageTotal.
 void WriteTiffPage(std::ostream& out, std::span<const uint8_t> page, int width, bool lastPage, int lines,

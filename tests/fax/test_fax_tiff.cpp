@@ -329,11 +329,15 @@ TEST_F(FaxTiffTest, LineCountDecidesTheVerticalResolution)
     struct Case {
         int lines;
         uint32_t linesPerInch;
-    } const cases[] = {{1, 98}, {1150, 98}, {1600, 98}, {1601, 196}, {2300, 196}};
+    } const cases[] = {{1, 98}, {1150, 98}, {1600, 98}, {1601, 196}, {2300, 196}, {70000, 196}};
     for (const Case& c : cases) {
         const std::vector<uint8_t> f = exportFax(JoinFaxPages(std::vector<FaxBytes>{
             page(std::vector<std::vector<int>>(static_cast<size_t>(c.lines), std::vector<int>{1728}))}));
-        ASSERT_EQ(ReadDirectories(f).at(0).entries.at(2).value, static_cast<uint32_t>(c.lines));
+        // Image length and rows per strip: SHORT while the count fits, the true count as LONG above.
+        const uint16_t type = c.lines > 0xFFFF ? 4 : 3;
+        const std::vector<IfdEntry> entries = ReadDirectories(f).at(0).entries;
+        ASSERT_EQ(entries.at(2), (IfdEntry{257, type, 1, static_cast<uint32_t>(c.lines)}));
+        EXPECT_EQ(entries.at(9).type, type) << c.lines;
         EXPECT_EQ(Le(f, 8 + 206, 4), 204u) << c.lines;
         EXPECT_EQ(Le(f, 8 + 214, 4), c.linesPerInch) << c.lines;
     }
