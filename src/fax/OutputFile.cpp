@@ -93,8 +93,38 @@ std::string FileErrorReason(int error)
         return "gibt es schon und wird nicht überschrieben";
     case EROFS:
         return "Datenträger schreibgeschützt";
+    case EACCES:
+    case EPERM:
+        return "Keine Berechtigung";
+    case ENOENT:
+        return "Datei oder Ordner nicht vorhanden";
+    case ENOTDIR:
+        return "ein Teil des Pfades ist kein Ordner";
+    case EISDIR:
+        return "ist ein Ordner";
+    case ELOOP:
+        return "ist eine symbolische Verknüpfung (oder zu viele hintereinander)";
+    case ENAMETOOLONG:
+        return "Name zu lang";
+    case EIO:
+        return "Ein-/Ausgabefehler des Datenträgers";
+    case EMFILE:
+    case ENFILE:
+        return "zu viele offene Dateien";
+    case EFBIG:
+        return "Datei zu groß";
+    case EBUSY:
+    case ETXTBSY:
+        return "wird gerade benutzt";
+    case EXDEV:
+        return "liegt auf einem anderen Datenträger";
+    case EMLINK:
+        return "zu viele Verknüpfungen";
+    case ENOMEM:
+        return "nicht genug Arbeitsspeicher";
     default:
-        return std::strerror(error);
+        // Rare causes keep the system's own words, with the number for a search.
+        return std::string(std::strerror(error)) + " (errno " + std::to_string(error) + ")";
     }
 }
 

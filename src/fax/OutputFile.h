@@ -44,8 +44,8 @@ class OutputFile {
     // With AcceptSame: the committed name already held these very bytes (nothing was written).
     bool WasAlreadyThere() const { return m_alreadyThere; }
     int Error() const { return m_error; }
-    // Why it failed, in German for the user: "Datenträger voll", "gibt es schon ...", or the
-    // system's own reason.
+    // Why it failed, in German for the user: "Datenträger voll", "gibt es schon ...", ... (see
+    // FileErrorReason).
     std::string Reason() const;
     const std::string& Path() const { return m_path; }
 
@@ -68,7 +68,9 @@ class OutputFile {
 std::string WriteWholeFile(const std::string& path, std::span<const std::byte> bytes, Existing existing,
                            bool* alreadyThere = nullptr);
 
-// The German reason for an errno of a file operation: ENOSPC and EDQUOT are "Datenträger voll".
+// The German reason for an errno of a file operation: ENOSPC and EDQUOT are "Datenträger voll",
+// EACCES and EPERM "Keine Berechtigung", and so on for the common causes; a rare one keeps the
+// system's text with its number.
 std::string FileErrorReason(int error);
 
 // Test seam: from now on the output files of this process find the disk full (ENOSPC) once `bytes`

@@ -156,6 +156,17 @@ TEST(OutputFile, FullDiskLeavesNothingAndSaysSo)
     EXPECT_EQ(writer.SaveFaxAsTiff(fax, dir.file("MESS2.TIF").string(), "", Existing::Refuse), 2);
 }
 
+TEST(OutputFile, ReasonsAreGerman)
+{
+    const std::pair<int, std::string> cases[] = {{EDQUOT, "Datenträger voll"},
+                                                 {EPERM, "Keine Berechtigung"},
+                                                 {ENOENT, "Datei oder Ordner nicht vorhanden"},
+                                                 {ENAMETOOLONG, "Name zu lang"},
+                                                 {0, ""}};
+    for (const auto& [error, text] : cases)
+        EXPECT_EQ(FileErrorReason(error), text) << error;
+}
+
 TEST(OutputFile, UncommittedOrUnopenableLeavesNothing)
 {
     TempDir dir;
