@@ -73,10 +73,22 @@ std::string WriteWholeFile(const std::string& path, std::span<const std::byte> b
 // system's text with its number.
 std::string FileErrorReason(int error);
 
-// Test seam: from now on the output files of this process find the disk full (ENOSPC) once `bytes`
-// more bytes have been written through them; a negative value lifts it. The program also takes the
-// value from the environment variable ZARVO_TEST_DISK_BYTES at its first output file, so end-to-end
-// tests can fill the disk of a program they start without mounting anything.
+// Flushes the entries of folder `dir` to the disk, so that the names committed into it survive a
+// power cut: a file's own sync does not cover its name. Call it once per folder after the files
+// and before anything that relies on them (erasing the originals). Empty on success, else the
+// German reason. A file system that cannot sync a folder at all counts as done.
+std::string SyncFolder(const std::string& dir);
+
+#ifdef ZARVO_TEST_SEAMS
+// Test seams, only in builds with the tests (never in the installed program).
+// From now on the output files of this process find the disk full (ENOSPC) once `bytes` more bytes
+// have been written through them; a negative value lifts it. The program also takes the value from
+// the environment variable ZARVO_TEST_DISK_BYTES at its first output file, so end-to-end tests can
+// fill the disk of a program they start without mounting anything.
 void SetOutputSpaceForTests(long long bytes);
+// With `on`, output files take the way of file systems without unnamed files (USB sticks, network
+// shares): a hidden named temporary file beside the target.
+void SetNamedTemporaryForTests(bool on);
+#endif
 
 } // namespace zarvo
