@@ -17,6 +17,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace zarvo::test {
 namespace {
 
@@ -61,7 +64,7 @@ QStringList IndexLines(const BatchFixture& f)
     QFile index(f.out.filePath(kMessageIndexName));
     if (!index.open(QIODevice::ReadOnly))
         return {};
-    return QString::fromUtf8(index.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    return MessageIndexLines(index.readAll());
 }
 
 MessageListData List(TZarvo& z)
@@ -259,6 +262,29 @@ TEST(MessageIndex, AppendsQuotedRowsOnceAndNeverThroughALink)
     index.close();
     EXPECT_TRUE(second.startsWith(first)) << "never rewritten";
     EXPECT_EQ(second.count("\r\n"), 3);
+    EXPECT_TRUE(first.startsWith("\xEF\xBB\xBFNummer;")) << "a new index says it is UTF-8";
+
+    // Formula-like fields are quoted behind an apostrophe and read back as they were; a full disk
+    // leaves the file as it was, with no half row.
+    const MessageIndexRow formula{8, "Fax", "=HYPERLINK(1)", "x", "-1", {"@MESS8.TIF"}};
+    EXPECT_EQ(MessageIndexLine(formula), "8;Fax;\"'=HYPERLINK(1)\";x;\"'-1\";\"'@MESS8.TIF\"");
+    EXPECT_EQ(SplitIndexLine(MessageIndexLine(formula)),
+              (QStringList{"8", "Fax", "=HYPERLINK(1)", "x", "-1", "@MESS8.TIF"}));
+    EXPECT_EQ(SplitIndexLine(MessageIndexLine({9, "Fax", "'+x;", "x", "", {}})).at(2), "'+x;");
+    QFile::resize(dir.filePath(kMessageIndexName), first.size());
+    {
+        const rlimit small{static_cast<rlim_t>(first.size() + 10), RLIM_INFINITY};
+        rlimit was{};
+        ::getrlimit(RLIMIT_FSIZE, &was);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        EXPECT_NE(AppendToMessageIndex(dir.path(), {fax, formula}), "");
+        ::setrlimit(RLIMIT_FSIZE, &was);
+        std::signal(SIGXFSZ, handler);
+    }
+    ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+    EXPECT_EQ(index.readAll(), first) << "whole rows or none";
+    index.close();
 
     QTemporaryDir linked;
     ASSERT_TRUE(QFile::link(linked.filePath("elsewhere.csv"), linked.filePath(kMessageIndexName)));
