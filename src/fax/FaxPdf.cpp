@@ -13,30 +13,33 @@ FaxPdf MakeFaxPdf(std::span<const FaxBytes> pages, const PdfPaper& paper)
     LoadCodeTable(table);
     const PageDecoder decoder(table);
     std::vector<PdfFaxImage> pictures;
-    for (const FaxBytes& page : pages) {
-        const PageBitmap picture = decoder.decode(page).bitmap;
+    FaxPdf pdf;
+    for (size_t k = 0; k < pages.size(); ++k) {
+        const PageBitmap picture = decoder.decode(pages[k]).bitmap;
         if (picture.width > 0 && picture.height > 0)
             pictures.push_back(PdfImageOf(picture));
+        else
+            pdf.undrawable.push_back(static_cast<int>(k + 1));
     }
-    FaxPdf pdf;
     pdf.pages = static_cast<int>(pictures.size());
     if (pdf.pages > 0)
         pdf.bytes = FaxPdfDocument(pictures, paper);
     return pdf;
 }
 
-int SaveFaxAsPdf(std::span<const FaxBytes> pages, const std::string& pdfFile, const PdfPaper& paper,
-                 Existing existing, bool* alreadyThere)
+FaxSaveReport SaveFaxAsPdf(std::span<const FaxBytes> pages, const std::string& pdfFile, const PdfPaper& paper,
+                           Existing existing, bool* alreadyThere)
 {
     const FaxPdf pdf = MakeFaxPdf(pages, paper);
+    const FaxSaveReport report{pdf.pages, pdf.undrawable};
     if (pdf.pages == 0)
-        return 0;
+        return report;
     const std::string problem =
         WriteWholeFile(pdfFile, std::as_bytes(std::span<const char>(pdf.bytes.data(), pdf.bytes.size())),
                        existing, alreadyThere);
     if (!problem.empty())
         throw FaxFileError("Datei " + pdfFile + " kann nicht geschrieben werden (" + problem + ")");
-    return pdf.pages;
+    return report;
 }
 
 } // namespace zarvo

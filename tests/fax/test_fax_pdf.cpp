@@ -118,7 +118,7 @@ class FaxPdfPeersTest : public ::testing::Test {
             pages.push_back(ReadAll(std::filesystem::path(ZARVO_SOURCE_DATADIR) / "demo" / name));
         pages.insert(pages.begin() + 1, FaxBytes{}); // an empty page is left out
         pdf = dir.file("fax.pdf");
-        ASSERT_EQ(SaveFaxAsPdf(pages, pdf.string(), PaperA4), 4);
+        ASSERT_EQ(SaveFaxAsPdf(pages, pdf.string(), PaperA4).pages, 4);
         pages.erase(pages.begin() + 1);
         ASSERT_TRUE(LoadCodeTable(table).ok());
     }
@@ -229,7 +229,7 @@ TEST(FaxPdfFiles, WrittenWholeAndOnlyOverWhatMayBeReplaced)
 
     // The viewer replaces; the batch never does, but finds its own earlier file good.
     put(target, "old");
-    EXPECT_EQ(SaveFaxAsPdf(fax, target, PaperA4), 1);
+    EXPECT_EQ(SaveFaxAsPdf(fax, target, PaperA4).pages, 1);
     EXPECT_EQ(text(target), pdf);
     put(target, "old");
     EXPECT_THROW(SaveFaxAsPdf(fax, target, PaperA4, Existing::Refuse), FaxFileError);
@@ -237,7 +237,7 @@ TEST(FaxPdfFiles, WrittenWholeAndOnlyOverWhatMayBeReplaced)
     EXPECT_EQ(text(target), "old");
     put(target, pdf);
     bool alreadyThere = false;
-    EXPECT_EQ(SaveFaxAsPdf(fax, target, PaperA4, Existing::AcceptSame, &alreadyThere), 1);
+    EXPECT_EQ(SaveFaxAsPdf(fax, target, PaperA4, Existing::AcceptSame, &alreadyThere).pages, 1);
     EXPECT_TRUE(alreadyThere);
 
     // A target that cannot be written stays as it was, and no temporary file is left behind.
@@ -250,7 +250,8 @@ TEST(FaxPdfFiles, WrittenWholeAndOnlyOverWhatMayBeReplaced)
     EXPECT_EQ(entries, 2u); // a.pdf and folder.pdf
 
     // A fax without a page to show writes nothing and leaves an earlier file alone.
-    EXPECT_EQ(SaveFaxAsPdf(std::vector<FaxBytes>{{}, {0x00}}, target, PaperA4), 0);
+    EXPECT_EQ(SaveFaxAsPdf(std::vector<FaxBytes>{{}, {0x00}}, target, PaperA4).undrawable,
+              (std::vector<int>{1, 2}));
     EXPECT_EQ(text(target), pdf);
 }
 

@@ -351,13 +351,21 @@ TEST_F(FaxTiffTest, PagesWithoutACompleteLineAreLeftOut)
     const std::vector<FaxBytes> pages = {{}, good, {0x42}, noLine.data(), good};
     const std::vector<Directory> dirs = ReadDirectories(exportFax(JoinFaxPages(pages)));
     EXPECT_EQ(dirs.size(), 2u);
+    // The caller hears which of the fax's pages are missing.
+    FaxTiffWriter reporter;
+    reporter.SetCodeTable(table);
+    std::ostringstream sink;
+    const FaxSaveReport report = reporter.WriteFax(sink, JoinFaxPages(pages));
+    EXPECT_EQ(report.pages, 2);
+    EXPECT_EQ(report.undrawable, (std::vector<int>{1, 3, 4}));
+    EXPECT_EQ(UndrawablePagesText(report.undrawable), "Seiten 1, 3, 4 nicht darstellbar");
 
     EXPECT_TRUE(exportFax(JoinFaxPages(std::vector<FaxBytes>{{}, {0x42}, noLine.data()})).empty());
     TempDir dir;
     FaxTiffWriter writer;
     writer.SetCodeTable(table);
     std::ofstream(dir.file("none.tif")) << "an earlier fax";
-    EXPECT_EQ(writer.SaveFaxAsTiff(FaxBytes{0x10, 0x03}, dir.file("none.tif").string(), ""), 0);
+    EXPECT_EQ(writer.SaveFaxAsTiff(FaxBytes{0x10, 0x03}, dir.file("none.tif").string(), "").pages, 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.tif"))) << "no file, not the earlier one";
     EXPECT_THROW(writer.SaveFaxAsTiff(JoinFaxPages(std::vector<FaxBytes>{good}),
                                       dir.file("no/dir/x.tif").string(), ""),
@@ -384,7 +392,7 @@ TEST_F(FaxTiffTest, CodeFileIsLoadedOnceAndAFailureLeavesTheStandardWidth)
     EXPECT_FALSE(std::filesystem::exists(tif)); // stopped before the file was made; the old one is gone
 
     // The next export does not retry; it measures nothing and writes the standard width.
-    ASSERT_EQ(writer.SaveFaxAsTiff(fax, tif, missing), 1);
+    ASSERT_EQ(writer.SaveFaxAsTiff(fax, tif, missing).pages, 1);
     const std::vector<Directory> dirs = ReadDirectories(ReadAll(tif));
     ASSERT_EQ(dirs.size(), 1u);
     EXPECT_EQ(dirs[0].entries[1].value, 1728u);
@@ -393,7 +401,7 @@ TEST_F(FaxTiffTest, CodeFileIsLoadedOnceAndAFailureLeavesTheStandardWidth)
     // A working table file measures the real width; loading it once is enough.
     FaxTiffWriter good;
     good.LoadCodeFile(std::string(ZARVO_SOURCE_DATADIR) + "/RFCG3.DAT");
-    ASSERT_EQ(good.SaveFaxAsTiff(fax, tif, missing), 1);
+    ASSERT_EQ(good.SaveFaxAsTiff(fax, tif, missing).pages, 1);
     EXPECT_EQ(ReadDirectories(ReadAll(tif))[0].entries[1].value, 128u);
 }
 

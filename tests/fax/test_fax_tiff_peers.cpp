@@ -90,7 +90,7 @@ class FaxTiffPeersTest : public ::testing::Test {
         tif = dir.file("fax.tif");
         FaxTiffWriter writer;
         writer.SetCodeTable(table);
-        ASSERT_EQ(writer.SaveFaxAsTiff(JoinFaxPages(pages), tif.string(), ""), 3);
+        ASSERT_EQ(writer.SaveFaxAsTiff(JoinFaxPages(pages), tif.string(), "").pages, 3);
     }
 
     CodeTable table;

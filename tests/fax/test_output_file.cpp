@@ -171,7 +171,7 @@ TEST(OutputFile, FullDiskLeavesNothingAndSaysSo)
     }
     EXPECT_TRUE(Names(dir.file("")).empty());
     SetOutputSpaceForTests(-1);
-    EXPECT_EQ(writer.SaveFaxAsTiff(fax, dir.file("MESS2.TIF").string(), "", Existing::Refuse), 2);
+    EXPECT_EQ(writer.SaveFaxAsTiff(fax, dir.file("MESS2.TIF").string(), "", Existing::Refuse).pages, 2);
 }
 
 TEST(OutputFile, ReasonsAreGerman)
