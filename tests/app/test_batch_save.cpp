@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -262,6 +263,14 @@ TEST(MessageIndex, AppendsQuotedRowsOnceAndNeverThroughALink)
     index.close();
     EXPECT_TRUE(second.startsWith(first)) << "never rewritten";
     EXPECT_EQ(second.count("\r\n"), 3);
+    // A row of an earlier version, its seconds off by the host clock, is the same message.
+    MessageIndexRow wandered = odd;
+    wandered.Received = "01.02.2026 10:10:59";
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // the program's locale
+    EXPECT_EQ(AppendToMessageIndex(dir.path(), {wandered}), "");
+    QLocale::setDefault(saved);
+    EXPECT_EQ(QFileInfo(dir.filePath(kMessageIndexName)).size(), second.size());
     EXPECT_TRUE(first.startsWith("\xEF\xBB\xBFNummer;")) << "a new index says it is UTF-8";
 
     // Formula-like fields are quoted behind an apostrophe and read back as they were; a full disk

@@ -1,6 +1,7 @@
 #include "app/core/MessageIndex.h"
 
 #include "fax/OutputFile.h"
+#include "modem/ZarvoFields.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,15 +37,19 @@ QString Quoted(const QString& field)
     return u'"' + q + u'"';
 }
 
-// What makes two rows the same message: all but the files.
-QStringList KeyOf(const QStringList& fields)
+// What makes two rows the same message: all but the files, the time taken to the minute (rows of
+// earlier versions carry seconds that wandered between runs).
+QStringList KeyOf(QStringList fields)
 {
-    return fields.mid(0, 5);
+    fields = fields.mid(0, 5);
+    if (fields.size() > 3)
+        fields[3] = ReceptionTimeToMinute(fields[3]);
+    return fields;
 }
 
 QStringList KeyOf(const MessageIndexRow& row)
 {
-    return {QString::number(row.Number), row.Kind, row.CallerId, row.Received, row.Size};
+    return KeyOf(QStringList{QString::number(row.Number), row.Kind, row.CallerId, row.Received, row.Size});
 }
 
 struct Fd {
