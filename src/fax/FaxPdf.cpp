@@ -1,7 +1,7 @@
 #include "fax/FaxPdf.h"
 
 #include "fax/FaxFileError.h"
-#include "fax/PageDecoder.h"
+#include "fax/FullPageDecoder.h"
 
 #include <vector>
 
@@ -11,19 +11,20 @@ FaxPdf MakeFaxPdf(std::span<const FaxBytes> pages, const PdfPaper& paper)
 {
     CodeTable table;
     LoadCodeTable(table);
-    const PageDecoder decoder(table);
-    std::vector<PdfFaxImage> pictures;
+    const FullPageDecoder decoder(table);
+    FaxPdfBuilder builder(paper);
     FaxPdf pdf;
     for (size_t k = 0; k < pages.size(); ++k) {
-        const PageBitmap picture = decoder.decode(pages[k]).bitmap;
+        // One page's bitmap at a time: only its G4 image stays, inside the document.
+        const PageBitmap picture = decoder.decode(pages[k]);
         if (picture.width > 0 && picture.height > 0)
-            pictures.push_back(PdfImageOf(picture));
+            builder.addPage(PdfImageOf(picture));
         else
             pdf.undrawable.push_back(static_cast<int>(k + 1));
     }
-    pdf.pages = static_cast<int>(pictures.size());
+    pdf.pages = builder.pages();
     if (pdf.pages > 0)
-        pdf.bytes = FaxPdfDocument(pictures, paper);
+        pdf.bytes = builder.finish();
     return pdf;
 }
 

@@ -10,9 +10,9 @@
 
 namespace zarvo {
 
-// A fax as a PDF document: every page decoded as the fax viewer shows it (the built-in code table,
-// zoom 1), one PDF page each. Pages that decode to no picture (empty, no line) are left out and
-// named in `undrawable` (1-based).
+// A fax as a PDF document: every page decoded whole with the built-in code table (FullPageDecoder:
+// exactly the rows and width of the TIFF export, so also at its resolution), one PDF page each.
+// Pages without a complete line are left out and named in `undrawable` (1-based), as in the TIFF.
 struct FaxPdf {
     std::string bytes; // empty when no page is left
     int pages = 0;

@@ -2,6 +2,7 @@
 
 #include "fax/PageBitmap.h"
 
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -43,6 +44,28 @@ struct PdfFaxImage {
     std::vector<uint8_t> g4;
 };
 PdfFaxImage PdfImageOf(const PageBitmap& page);
+
+class PdfObjects;
+
+// A PDF document built page by page: each page's image goes into the document as it is added, so
+// the caller can drop the picture before it draws the next one.
+class FaxPdfBuilder {
+  public:
+    explicit FaxPdfBuilder(const PdfPaper& paper);
+    ~FaxPdfBuilder();
+    FaxPdfBuilder(const FaxPdfBuilder&) = delete;
+    FaxPdfBuilder& operator=(const FaxPdfBuilder&) = delete;
+
+    void addPage(const PdfFaxImage& page); // placed by PlaceFaxPage
+    int pages() const { return m_pages; }
+    std::string finish(); // the whole document; the builder is spent
+
+  private:
+    std::unique_ptr<PdfObjects> m_pdf;
+    PdfPaper m_paper;
+    std::string m_mediaBox;
+    int m_pages = 0;
+};
 
 // A PDF document of one page per picture, each placed by PlaceFaxPage. A picture without a pixel
 // gives an empty page; callers leave such pages out.
