@@ -40,7 +40,8 @@ const char* const kUsage =
     "  --version   die Version des Programms\n"
     "\n"
     "Rückgabe: 0 fertig; 1 Umwandlung fehlgeschlagen (Statustext und Ergebniscode auf der\n"
-    "Standardfehlerausgabe); 2 falscher Aufruf.\n";
+    "Standardfehlerausgabe), auch wenn bei fax2tiff oder fax2pdf eine Seite nicht darstellbar\n"
+    "war (die Datei enthält dann die übrigen Seiten); 2 falscher Aufruf.\n";
 
 bool hasKind(const QString& fileName, std::initializer_list<FaxFileKind> kinds)
 {
