@@ -33,7 +33,7 @@ class FullPageDecoder {
     using ByLength = std::array<std::vector<Code>, kMaxCodeBits + 1>;
     void decodeLine(std::span<const uint8_t> bits, PageBitmap& picture, int y) const;
 
-    const CodeTable& m_table;
+    CodeTable m_table; // for the measurement: its own copy, so a decoder never outlives its table
     std::array<ByLength, 2> m_codes;
     int m_longest = 0;
 };
