@@ -18,10 +18,18 @@ namespace zarvo {
 
 namespace {
 
+std::atomic<unsigned> g_tempCounter{0};
+
+#ifdef ZARVO_TEST_SEAMS
 constexpr long long kUnlimited = -1;
 constexpr long long kNotRead = -2;
 std::atomic<long long> g_space{kNotRead};
-std::atomic<unsigned> g_tempCounter{0};
+std::atomic<bool> g_namedOnly{false};
+
+bool UnnamedAllowed()
+{
+    return !g_namedOnly.load();
+}
 
 // Takes `size` bytes of the test seam's space; false when the disk counts as full.
 bool TakeSpace(std::size_t size)
@@ -41,6 +49,17 @@ bool TakeSpace(std::size_t size)
     g_space = space - static_cast<long long>(size);
     return true;
 }
+#else
+constexpr bool UnnamedAllowed()
+{
+    return true;
+}
+
+constexpr bool TakeSpace(std::size_t)
+{
+    return true;
+}
+#endif
 
 std::string FolderOf(const std::string& path)
 {
@@ -93,15 +112,66 @@ std::string FileErrorReason(int error)
         return "gibt es schon und wird nicht überschrieben";
     case EROFS:
         return "Datenträger schreibgeschützt";
+    case EACCES:
+    case EPERM:
+        return "Keine Berechtigung";
+    case ENOENT:
+        return "Datei oder Ordner nicht vorhanden";
+    case ENOTDIR:
+        return "ein Teil des Pfades ist kein Ordner";
+    case EISDIR:
+        return "ist ein Ordner";
+    case ELOOP:
+        return "ist eine symbolische Verknüpfung (oder zu viele hintereinander)";
+    case ENAMETOOLONG:
+        return "Name zu lang";
+    case EIO:
+        return "Ein-/Ausgabefehler des Datenträgers";
+    case EMFILE:
+    case ENFILE:
+        return "zu viele offene Dateien";
+    case EFBIG:
+        return "Datei zu groß";
+    case EBUSY:
+    case ETXTBSY:
+        return "wird gerade benutzt";
+    case EXDEV:
+        return "liegt auf einem anderen Datenträger";
+    case EMLINK:
+        return "zu viele Verknüpfungen";
+    case ENOMEM:
+        return "nicht genug Arbeitsspeicher";
     default:
-        return std::strerror(error);
+        // Rare causes keep the system's own words, with the number for a search.
+        return std::string(std::strerror(error)) + " (errno " + std::to_string(error) + ")";
     }
 }
 
+std::string SyncFolder(const std::string& dir)
+{
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return FileErrorReason(errno);
+    int error = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    // Some file systems (network shares, some FUSE ones) cannot sync a folder at all; there the
+    // files' own sync is all there is to have.
+    if (error == EINVAL || error == ENOTSUP || error == EROFS)
+        error = 0;
+    return FileErrorReason(error);
+}
+
+#ifdef ZARVO_TEST_SEAMS
 void SetOutputSpaceForTests(long long bytes)
 {
     g_space = bytes < 0 ? kUnlimited : bytes;
 }
+
+void SetNamedTemporaryForTests(bool on)
+{
+    g_namedOnly = on;
+}
+#endif
 
 OutputFile::OutputFile(std::string path, Existing existing) : m_path(std::move(path)), m_existing(existing) {}
 
@@ -125,7 +195,7 @@ bool OutputFile::Open()
     if (m_error != 0 || m_committed)
         return false;
     // Unnamed first: nothing of it can remain in the folder, not even after a crash.
-    int fd = ::open(FolderOf(m_path).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+    int fd = UnnamedAllowed() ? ::open(FolderOf(m_path).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666) : -1;
     if (fd < 0 || ::access("/proc/self/fd", X_OK) != 0) {
         if (fd >= 0)
             ::close(fd);
@@ -171,12 +241,19 @@ bool OutputFile::Write(std::span<const std::byte> bytes)
 
 bool OutputFile::SameAsExisting()
 {
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    // Only a regular file can hold the same bytes. Anything else (a FIFO, a device, a link) counts
+    // as there and different, and is never opened: opening a FIFO waits for a writer forever.
+    struct stat named {};
+    if (::lstat(m_path.c_str(), &named) != 0 || !S_ISREG(named.st_mode))
+        return false;
+    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
     if (fd < 0)
         return false;
     struct stat theirs {};
     struct stat ours {};
+    // Still the file lstat saw: swapped for a FIFO in between, it is different as well.
     bool same = ::fstat(fd, &theirs) == 0 && ::fstat(m_fd, &ours) == 0 && S_ISREG(theirs.st_mode) &&
+                theirs.st_dev == named.st_dev && theirs.st_ino == named.st_ino &&
                 theirs.st_size == ours.st_size;
     std::vector<char> a(65536), b(65536);
     for (off_t at = 0; same && at < ours.st_size;) {

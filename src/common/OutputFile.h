@@ -48,8 +48,8 @@ class OutputFile {
     // With AcceptSame: the committed name already held these very bytes (nothing was written).
     bool WasAlreadyThere() const { return m_alreadyThere; }
     int Error() const { return m_error; }
-    // Why it failed, in German for the user: "Datenträger voll", "gibt es schon ...", or the
-    // system's own reason.
+    // Why it failed, in German for the user: "Datenträger voll", "gibt es schon ...", ... (see
+    // FileErrorReason).
     std::string Reason() const;
     const std::string& Path() const { return m_path; }
 
@@ -73,13 +73,27 @@ class OutputFile {
 std::string WriteWholeFile(const std::string& path, std::span<const std::byte> bytes, Existing existing,
                            bool* alreadyThere = nullptr);
 
-// The German reason for an errno of a file operation: ENOSPC and EDQUOT are "Datenträger voll".
+// The German reason for an errno of a file operation: ENOSPC and EDQUOT are "Datenträger voll",
+// EACCES and EPERM "Keine Berechtigung", and so on for the common causes; a rare one keeps the
+// system's text with its number.
 std::string FileErrorReason(int error);
 
-// Test seam: from now on the output files of this process find the disk full (ENOSPC) once `bytes`
-// more bytes have been written through them; a negative value lifts it. The program also takes the
-// value from the environment variable ZARVO_TEST_DISK_BYTES at its first output file, so end-to-end
-// tests can fill the disk of a program they start without mounting anything.
+// Flushes the entries of folder `dir` to the disk, so that the names committed into it survive a
+// power cut: a file's own sync does not cover its name. Call it once per folder after the files
+// and before anything that relies on them (erasing the originals). Empty on success, else the
+// German reason. A file system that cannot sync a folder at all counts as done.
+std::string SyncFolder(const std::string& dir);
+
+#ifdef ZARVO_TEST_SEAMS
+// Test seams, only in builds with the tests (never in the installed program).
+// From now on the output files of this process find the disk full (ENOSPC) once `bytes` more bytes
+// have been written through them; a negative value lifts it. The program also takes the value from
+// the environment variable ZARVO_TEST_DISK_BYTES at its first output file, so end-to-end tests can
+// fill the disk of a program they start without mounting anything.
 void SetOutputSpaceForTests(long long bytes);
+// With `on`, output files take the way of file systems without unnamed files (USB sticks, network
+// shares): a hidden named temporary file beside the target.
+void SetNamedTemporaryForTests(bool on);
+#endif
 
 } // namespace zarvo

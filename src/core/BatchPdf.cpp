@@ -17,7 +17,8 @@ QString WritePdf(TZarvo&, const QByteArray& data, const QString& file, bool& alr
                         : std::span<const uint8_t>();
     const std::vector<FaxBytes> pages = SplitFaxPages(fax);
     if (SaveFaxAsPdf(pages, QFile::encodeName(file).toStdString(), UserPaper(), Existing::AcceptSame,
-                     &alreadyThere) == 0)
+                     &alreadyThere)
+            .pages == 0)
         return QStringLiteral("%1 konnte nicht geschrieben werden (keine lesbare Seite)").arg(file);
     return QString();
 }

@@ -1,6 +1,7 @@
 #include "core/MessageIndex.h"
 
 #include "common/OutputFile.h"
+#include "modem/ZarvoFields.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,8 +16,20 @@ namespace zarvo {
 
 namespace {
 
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+// A field a spreadsheet would take for a formula (caller IDs come from the remote side). The
+// apostrophe itself is among them, so that reading can take the added one off again.
+bool LooksLikeFormula(const QString& field)
+{
+    return !field.isEmpty() && QStringLiteral("=+-@'").contains(field.front());
+}
+
 QString Quoted(const QString& field)
 {
+    if (LooksLikeFormula(field))
+        return QStringLiteral("\"'") + QString(field).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
+               u'"';
     if (!field.contains(u';') && !field.contains(u'"') && !field.contains(u'\n') && !field.contains(u'\r'))
         return field;
     QString q = field;
@@ -24,15 +37,19 @@ QString Quoted(const QString& field)
     return u'"' + q + u'"';
 }
 
-// What makes two rows the same message: all but the files.
-QStringList KeyOf(const QStringList& fields)
+// What makes two rows the same message: all but the files, the time taken to the minute (rows of
+// earlier versions carry seconds that wandered between runs).
+QStringList KeyOf(QStringList fields)
 {
-    return fields.mid(0, 5);
+    fields = fields.mid(0, 5);
+    if (fields.size() > 3)
+        fields[3] = ReceptionTimeToMinute(fields[3]);
+    return fields;
 }
 
 QStringList KeyOf(const MessageIndexRow& row)
 {
-    return {QString::number(row.Number), row.Kind, row.CallerId, row.Received, row.Size};
+    return KeyOf(QStringList{QString::number(row.Number), row.Kind, row.CallerId, row.Received, row.Size});
 }
 
 struct Fd {
@@ -44,10 +61,15 @@ struct Fd {
     }
 };
 
-QString Problem(int error)
+QString Problem(const std::string& reason)
 {
     return QStringLiteral("%1 konnte nicht geschrieben werden (%2)")
-        .arg(kMessageIndexName, QString::fromStdString(FileErrorReason(error)));
+        .arg(kMessageIndexName, QString::fromStdString(reason));
+}
+
+QString Problem(int error)
+{
+    return Problem(FileErrorReason(error));
 }
 
 } // namespace
@@ -72,6 +94,15 @@ QStringList SplitIndexLine(const QString& line)
     QStringList fields;
     QString field;
     bool quoted = false;
+    bool wasQuoted = false;
+    // A quoted field that starts with the apostrophe written before a formula-like text.
+    const auto finish = [&] {
+        if (wasQuoted && field.size() >= 2 && field.front() == u'\'' && LooksLikeFormula(field.mid(1)))
+            field.remove(0, 1);
+        fields << field;
+        field.clear();
+        wasQuoted = false;
+    };
     for (qsizetype i = 0; i < line.size(); ++i) {
         const QChar c = line.at(i);
         if (quoted) {
@@ -88,16 +119,16 @@ QStringList SplitIndexLine(const QString& line)
         }
         else if (c == u'"') {
             quoted = true;
+            wasQuoted = wasQuoted || field.isEmpty();
         }
         else if (c == u';') {
-            fields << field;
-            field.clear();
+            finish();
         }
         else {
             field += c;
         }
     }
-    fields << field;
+    finish();
     return fields;
 }
 
@@ -126,13 +157,14 @@ QString AppendToMessageIndex(const QString& folder, const std::vector<MessageInd
     }
     old.truncate(have);
     std::vector<QStringList> known;
-    const QStringList oldLines = QString::fromUtf8(old).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
-    for (const QString& line : oldLines)
+    for (const QString& line : MessageIndexLines(old))
         known.push_back(KeyOf(SplitIndexLine(line)));
 
     QString text;
+    // A new index starts with a byte order mark, so spreadsheets read it as UTF-8; an existing
+    // one is appended to as it is.
     if (old.isEmpty())
-        text += MessageIndexHeader() + QStringLiteral("\r\n");
+        text += QChar(0xFEFF) + MessageIndexHeader() + QStringLiteral("\r\n");
     else if (!old.endsWith('\n'))
         text += QStringLiteral("\r\n"); // a line cut off earlier stays as it is, alone on its line
     bool any = false;
@@ -146,19 +178,32 @@ QString AppendToMessageIndex(const QString& folder, const std::vector<MessageInd
     }
     if (!any && !old.isEmpty())
         return {};
-    // One write with O_APPEND: the rows go after whatever is there, in one piece.
+    // One write with O_APPEND: the rows go after whatever is there, in one piece. A short write
+    // (a full disk) is cut back to the old end, so no half row with a broken character stays.
     const QByteArray bytes = text.toUtf8();
     const ssize_t n = ::write(file.fd, bytes.constData(), static_cast<std::size_t>(bytes.size()));
     if (n != bytes.size()) {
         const int error = n < 0 ? errno : ENOSPC;
-        // An index this run created and could not fill is not left behind empty or cut.
+        if (n > 0 && ::ftruncate(file.fd, static_cast<off_t>(have)) != 0)
+            return Problem(error) + QStringLiteral("; eine halbe Zeile blieb am Ende");
+        // An index this run created and could not fill is not left behind empty.
         if (old.isEmpty())
             ::unlink(path.constData());
         return Problem(error);
     }
     if (::fsync(file.fd) != 0)
         return Problem(errno);
+    // The file's name and size are in the folder, which its own sync does not cover.
+    if (const std::string problem = SyncFolder(QFile::encodeName(folder).toStdString()); !problem.empty())
+        return Problem(problem);
     return {};
+}
+
+QStringList MessageIndexLines(QByteArray bytes)
+{
+    if (bytes.startsWith(kBom))
+        bytes.remove(0, 3);
+    return QString::fromUtf8(bytes).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
 }
 
 } // namespace zarvo

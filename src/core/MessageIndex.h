@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -23,15 +24,19 @@ struct MessageIndexRow {
 // "Nummer;Art;Rufnummer;Empfangszeit;Größe;Dateien"
 QString MessageIndexHeader();
 // One line without its end: fields holding ';', '"' or a line break are quoted, quotes doubled;
-// the files are separated by ",".
+// the files are separated by ",". A field starting with '=', '+', '-', '@' or an apostrophe is
+// quoted with an apostrophe before it, so no spreadsheet runs it as a formula.
 QString MessageIndexLine(const MessageIndexRow& row);
-// The fields of one line, quotes resolved.
+// The fields of one line, quotes resolved and such an added apostrophe taken off again.
 QStringList SplitIndexLine(const QString& line);
+// The lines of an index file's bytes, a leading byte order mark skipped (older files have none).
+QStringList MessageIndexLines(QByteArray bytes);
 
 // Appends the rows not yet in `folder`/Nachrichten.csv (same number, kind, caller, time and size)
-// to it, UTF-8, lines ending in CR LF; a new file starts with the header row. Existing lines are
-// never rewritten, and a link of that name is never followed. Returns an empty text on success,
-// else why it failed (in German).
+// to it, UTF-8, lines ending in CR LF; a new file starts with a byte order mark and the header row.
+// Existing lines are never rewritten, and a link of that name is never followed. The rows go in
+// whole or not at all (a short write is cut back); then the file and its folder are synced.
+// Returns an empty text on success, else why it failed (in German).
 QString AppendToMessageIndex(const QString& folder, const std::vector<MessageIndexRow>& rows);
 
 } // namespace zarvo

@@ -246,20 +246,23 @@ void WriteTiffPage(std::ostream& out, std::span<const uint8_t> page, int width, 
     const auto p = static_cast<uint32_t>(at);
     const auto count = static_cast<uint32_t>(dataBytes);
     const uint32_t w = static_cast<uint32_t>(width) & 0xFFFF;
-    const uint32_t length = static_cast<uint32_t>(std::clamp(lines, 0, 0xFFFF));
+    const uint32_t length = static_cast<uint32_t>(std::max(lines, 0));
     const uint32_t rowsPerStrip = std::max<uint32_t>(TiffRowsPerStrip, length);
+    // SHORT as long as the count fits, so ordinary pages keep their bytes; a longer page keeps
+    // every row instead of being cut at 65535.
+    const uint16_t lengthType = length > 0xFFFF ? Long : Short;
 
     PutLe(out, 16, 2);
     WriteIfdEntry(out, 254, Long, 1, 2); // page of a multi-page document
     WriteIfdEntry(out, 256, Long, 1, w);
-    WriteIfdEntry(out, 257, Short, 1, length);
+    WriteIfdEntry(out, 257, lengthType, 1, length);
     WriteIfdEntry(out, 258, Short, 1, 1);
     WriteIfdEntry(out, 259, Short, 1, 3); // T.4
     WriteIfdEntry(out, 262, Short, 1, 0); // zero is white
     WriteIfdEntry(out, 266, Short, 1, 1); // most significant bit first
     WriteIfdEntry(out, 273, Long, 1, p + 222);
     WriteIfdEntry(out, 277, Short, 1, 1);
-    WriteIfdEntry(out, 278, Short, 1, rowsPerStrip);
+    WriteIfdEntry(out, 278, lengthType, 1, rowsPerStrip);
     WriteIfdEntry(out, 279, Long, 1, count);
     WriteIfdEntry(out, 282, Rational, 1, p + 206);
     WriteIfdEntry(out, 283, Rational, 1, p + 214);
@@ -312,16 +315,20 @@ struct PlannedPage {
 };
 
 // The pages that go into the file: a page without one complete line has no row a reader could
-// decode (and a directory of zero rows is refused), so it is left out like an empty page.
-std::vector<PlannedPage> PlanPages(const CodeTable& table, std::span<const uint8_t> faxData)
+// decode (and a directory of zero rows is refused), so it is left out like an empty page - and
+// named in `undrawable`, so the caller knows the file is not the whole fax.
+std::vector<PlannedPage> PlanPages(const CodeTable& table, std::span<const uint8_t> faxData,
+                                   std::vector<int>& undrawable)
 {
     std::vector<PlannedPage> planned;
+    int number = 0;
     for (FaxBytes& page : SplitFaxPages(faxData)) {
-        if (page.empty())
-            continue;
-        PageMeasure m = MeasurePage(table, page);
+        ++number;
+        const PageMeasure m = page.empty() ? PageMeasure{} : MeasurePage(table, page);
         if (m.lines > 0)
             planned.push_back({std::move(page), m});
+        else
+            undrawable.push_back(number);
     }
     return planned;
 }
@@ -336,12 +343,14 @@ void WritePlanned(std::ostream& out, const std::vector<PlannedPage>& pages)
 
 } // namespace
 
-int FaxTiffWriter::WriteFax(std::ostream& out, std::span<const uint8_t> faxData) const
+FaxSaveReport FaxTiffWriter::WriteFax(std::ostream& out, std::span<const uint8_t> faxData) const
 {
-    const std::vector<PlannedPage> pages = PlanPages(m_table, faxData);
+    FaxSaveReport report;
+    const std::vector<PlannedPage> pages = PlanPages(m_table, faxData, report.undrawable);
     if (!pages.empty())
         WritePlanned(out, pages);
-    return static_cast<int>(pages.size());
+    report.pages = static_cast<int>(pages.size());
+    return report;
 }
 
 void RemoveOldTiff(const std::string& tiffFile)
@@ -350,16 +359,17 @@ void RemoveOldTiff(const std::string& tiffFile)
         throw FileErrorFor(tiffFile, "gelöscht", errno);
 }
 
-int FaxTiffWriter::SaveFaxAsTiff(std::span<const uint8_t> faxData, const std::string& tiffFile,
-                                 const std::string& codeFile, Existing existing)
+FaxSaveReport FaxTiffWriter::SaveFaxAsTiff(std::span<const uint8_t> faxData, const std::string& tiffFile,
+                                           const std::string& codeFile, Existing existing)
 {
     // A file that is only ever replaced must not outlive a fax with no page: it would pass for it.
     if (existing == Existing::Replace)
         RemoveOldTiff(tiffFile);
     LoadCodeFile(codeFile);
-    const std::vector<PlannedPage> pages = PlanPages(m_table, faxData);
+    FaxSaveReport report;
+    const std::vector<PlannedPage> pages = PlanPages(m_table, faxData, report.undrawable);
     if (pages.empty())
-        return 0;
+        return report;
     // Built in memory, then written whole: a full disk leaves no file with a broken page.
     std::ostringstream out(std::ios::binary);
     WritePlanned(out, pages);
@@ -368,7 +378,8 @@ int FaxTiffWriter::SaveFaxAsTiff(std::span<const uint8_t> faxData, const std::st
         WriteWholeFile(tiffFile, std::as_bytes(std::span<const char>(bytes.data(), bytes.size())), existing);
     if (!problem.empty())
         throw FaxFileError("Datei " + tiffFile + " kann nicht geschrieben werden (" + problem + ")");
-    return static_cast<int>(pages.size());
+    report.pages = static_cast<int>(pages.size());
+    return report;
 }
 
 FaxTiffWriter& ProgramTiffWriter()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fax/CodeTable.h"
+#include "fax/FaxSaveReport.h"
 #include "common/OutputFile.h"
 
 #include <cstdint>
@@ -45,8 +46,9 @@ void WriteTiffHeader(std::ostream& out);
 void WriteIfdEntry(std::ostream& out, uint16_t tag, uint16_t type, uint32_t count, uint32_t value);
 // The directory and data of one page at the stream's end: 16 entries in ascending tag order, the
 // next directory's position (0 for the last page), the resolutions, then the page bytes but the
-// last. Width is written modulo 65536; lines (capped at 65535) give the image length, and the rows
-// per strip are 1201 or the image length when that is larger, so the page is always one strip.
+// last. Width is written modulo 65536; lines give the image length (SHORT up to 65535, LONG above),
+// and the rows per strip are 1201 or the image length when that is larger, so the page is always
+// one strip.
 // The resolution is 204 dpi across and 98 or 196 lines per inch by the line count (IsFinePage);
 // the page number entry holds pageIndex (0-based) and pageTotal.
 void WriteTiffPage(std::ostream& out, std::span<const uint8_t> page, int width, bool lastPage, int lines,
@@ -64,17 +66,18 @@ class FaxTiffWriter {
     bool Loaded() const { return m_loaded; }
     const CodeTable& Table() const { return m_table; }
 
-    // Writes the DLE-coded fax as TIFF: header, then every page that holds a complete line.
-    // Returns the number of pages written; with none, nothing is written at all.
-    int WriteFax(std::ostream& out, std::span<const uint8_t> faxData) const;
+    // Writes the DLE-coded fax as TIFF: header, then every page that holds a complete line. Reports
+    // the pages written and those left out; with none written, nothing is written at all.
+    FaxSaveReport WriteFax(std::ostream& out, std::span<const uint8_t> faxData) const;
 
-    // LoadCodeFile, then writes the file whole or not at all. With Existing::Replace an earlier
-    // file `tiffFile` is removed first: with no page to write no file is left and 0 is returned, so
+    // LoadCodeFile, then writes the file whole or not at all, reporting as WriteFax. With
+    // Existing::Replace an earlier file `tiffFile` is removed first: with no page to write no file
+    // is left and 0 pages are reported, so
     // an old file (another fax) never passes for this one. Otherwise an existing name is left alone
     // (and with AcceptSame counts as written when it holds the same bytes). Throws FaxFileError when
     // the old file stays or writing fails, naming the reason ("Datenträger voll", ...).
-    int SaveFaxAsTiff(std::span<const uint8_t> faxData, const std::string& tiffFile,
-                      const std::string& codeFile, Existing existing = Existing::Replace);
+    FaxSaveReport SaveFaxAsTiff(std::span<const uint8_t> faxData, const std::string& tiffFile,
+                                const std::string& codeFile, Existing existing = Existing::Replace);
 
   private:
     CodeTable m_table;

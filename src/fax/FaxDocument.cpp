@@ -156,7 +156,7 @@ void FaxDocument::SaveFile(const std::string& fileName) const
         return;
     case FaxFileKind::Pdf: {
         const size_t count = std::min(Pages.size(), static_cast<size_t>(std::max(PageCount, 0)));
-        if (SaveFaxAsPdf(std::span<const FaxBytes>(Pages.data(), count), fileName, UserPaper()) == 0)
+        if (SaveFaxAsPdf(std::span<const FaxBytes>(Pages.data(), count), fileName, UserPaper()).pages == 0)
             throw FaxFileError("Datei " + fileName + " nicht gespeichert: das Fax hat keine lesbare Seite");
         return;
     }

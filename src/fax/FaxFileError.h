@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/OutputFile.h"
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -20,7 +22,7 @@ inline FaxFileError FileErrorFor(const std::string& fileName, const char* partic
 {
     std::string text = "Datei " + fileName + " kann nicht " + participle + " werden";
     if (savedErrno != 0)
-        text += std::string(" (") + std::strerror(savedErrno) + ")";
+        text += " (" + FileErrorReason(savedErrno) + ")";
     return FaxFileError(text);
 }
 

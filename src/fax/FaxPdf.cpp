@@ -1,7 +1,7 @@
 #include "fax/FaxPdf.h"
 
 #include "fax/FaxFileError.h"
-#include "fax/PageDecoder.h"
+#include "fax/FullPageDecoder.h"
 
 #include <vector>
 
@@ -11,32 +11,36 @@ FaxPdf MakeFaxPdf(std::span<const FaxBytes> pages, const PdfPaper& paper)
 {
     CodeTable table;
     LoadCodeTable(table);
-    const PageDecoder decoder(table);
-    std::vector<PdfFaxImage> pictures;
-    for (const FaxBytes& page : pages) {
-        const PageBitmap picture = decoder.decode(page).bitmap;
-        if (picture.width > 0 && picture.height > 0)
-            pictures.push_back(PdfImageOf(picture));
-    }
+    const FullPageDecoder decoder(table);
+    FaxPdfBuilder builder(paper);
     FaxPdf pdf;
-    pdf.pages = static_cast<int>(pictures.size());
+    for (size_t k = 0; k < pages.size(); ++k) {
+        // One page's bitmap at a time: only its G4 image stays, inside the document.
+        const PageBitmap picture = decoder.decode(pages[k]);
+        if (picture.width > 0 && picture.height > 0)
+            builder.addPage(PdfImageOf(picture));
+        else
+            pdf.undrawable.push_back(static_cast<int>(k + 1));
+    }
+    pdf.pages = builder.pages();
     if (pdf.pages > 0)
-        pdf.bytes = FaxPdfDocument(pictures, paper);
+        pdf.bytes = builder.finish();
     return pdf;
 }
 
-int SaveFaxAsPdf(std::span<const FaxBytes> pages, const std::string& pdfFile, const PdfPaper& paper,
-                 Existing existing, bool* alreadyThere)
+FaxSaveReport SaveFaxAsPdf(std::span<const FaxBytes> pages, const std::string& pdfFile, const PdfPaper& paper,
+                           Existing existing, bool* alreadyThere)
 {
     const FaxPdf pdf = MakeFaxPdf(pages, paper);
+    const FaxSaveReport report{pdf.pages, pdf.undrawable};
     if (pdf.pages == 0)
-        return 0;
+        return report;
     const std::string problem =
         WriteWholeFile(pdfFile, std::as_bytes(std::span<const char>(pdf.bytes.data(), pdf.bytes.size())),
                        existing, alreadyThere);
     if (!problem.empty())
         throw FaxFileError("Datei " + pdfFile + " kann nicht geschrieben werden (" + problem + ")");
-    return pdf.pages;
+    return report;
 }
 
 } // namespace zarvo

@@ -2,11 +2,13 @@
 
 #include "fax/FaxResolution.h"
 #include "fax/G4Encoder.h"
+#include "fax/PdfTextLayer.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace zarvo {
@@ -30,9 +32,11 @@ std::string Num(double v)
     return text == "-0" ? "0" : text;
 }
 
-class PdfBuilder {
+} // namespace
+
+class PdfObjects {
   public:
-    PdfBuilder() { m_out = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n"; }
+    PdfObjects() { m_out = "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n"; }
 
     // Object `number` (numbers are handed out in order) with the dictionary and an optional stream.
     void object(int number, const std::string& dictionary, std::string_view stream = {},
@@ -68,8 +72,6 @@ class PdfBuilder {
     std::string m_out;
     std::vector<size_t> m_offsets{0};
 };
-
-} // namespace
 
 PdfPaper PaperForLocale(std::string_view locale)
 {
@@ -121,6 +123,64 @@ PdfFaxImage PdfImageOf(const PageBitmap& page)
     return {page.width, page.height, EncodeG4(page)};
 }
 
+FaxPdfBuilder::FaxPdfBuilder(const PdfPaper& paper, bool textLayer)
+    : m_pdf(std::make_unique<PdfObjects>()), m_paper(paper),
+      m_mediaBox("[0 0 " + Num(paper.width) + " " + Num(paper.height) + "]"), m_firstPage(textLayer ? 5 : 4),
+      m_textLayer(textLayer)
+{
+    if (m_textLayer)
+        m_pdf->object(4, PdfTextFontDictionary());
+}
+
+FaxPdfBuilder::~FaxPdfBuilder() = default;
+
+void FaxPdfBuilder::addPage(const PdfFaxImage& page, std::span<const PdfTextWord> words)
+{
+    // 1 catalog, 2 page tree, 3 info (written last), 4 the text layer's font when there is one;
+    // then per page: page, contents, image.
+    const int pageObject = m_firstPage + 3 * m_pages++;
+    const PdfPlacement at = PlaceFaxPage(page.width, page.height, m_paper);
+    const std::string text = m_textLayer && !words.empty() && page.width > 0 && page.height > 0
+                                 ? PdfInvisibleText(words, at, page.width, page.height)
+                                 : std::string();
+    const std::string fontResource =
+        text.empty() ? "" : " /Font << /" + std::string(PdfTextFontName) + " 4 0 R >>";
+    m_pdf->object(pageObject, "<< /Type /Page /Parent 2 0 R /MediaBox " + m_mediaBox +
+                                  " /Resources << /XObject << /Im0 " + std::to_string(pageObject + 2) +
+                                  " 0 R >>" + fontResource + " >> /Contents " + std::to_string(pageObject + 1) +
+                                  " 0 R >>");
+    std::string contents;
+    if (page.width > 0 && page.height > 0)
+        contents = "q " + Num(at.width) + " 0 0 " + Num(at.height) + " " + Num(at.x) + " " + Num(at.y) +
+                   " cm /Im0 Do Q";
+    if (!text.empty())
+        contents += "\n" + text;
+    m_pdf->object(pageObject + 1, "<< /Length " + std::to_string(contents.size()) + " >>", contents, true);
+    const bool empty = page.width <= 0 || page.height <= 0;
+    const int w = empty ? 1 : page.width, h = empty ? 1 : page.height;
+    const std::vector<uint8_t> blank = empty ? EncodeG4(PageBitmap(w, h)) : std::vector<uint8_t>();
+    const std::vector<uint8_t>& g4 = empty ? blank : page.g4;
+    const std::string size = " /Width " + std::to_string(w) + " /Height " + std::to_string(h);
+    m_pdf->object(pageObject + 2,
+                  "<< /Type /XObject /Subtype /Image" + size +
+                      " /ColorSpace /DeviceGray /BitsPerComponent 1 /Filter /CCITTFaxDecode"
+                      " /DecodeParms << /K -1 /Columns " +
+                      std::to_string(w) + " /Rows " + std::to_string(h) + " /BlackIs1 false >> /Length " +
+                      std::to_string(g4.size()) + " >>",
+                  std::string_view(reinterpret_cast<const char*>(g4.data()), g4.size()), true);
+}
+
+std::string FaxPdfBuilder::finish()
+{
+    std::string kids;
+    for (int k = 0; k < m_pages; ++k)
+        kids += (k ? " " : "") + std::to_string(m_firstPage + 3 * k) + " 0 R";
+    m_pdf->object(1, "<< /Type /Catalog /Pages 2 0 R >>");
+    m_pdf->object(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(m_pages) + " >>");
+    m_pdf->object(3, "<< /Producer (Zarvo) >>");
+    return m_pdf->finish(1, 3);
+}
+
 std::string FaxPdfDocument(std::span<const PdfFaxImage> pages, const PdfPaper& paper)
 {
     return FaxPdfDocument(pages, paper, {});
@@ -129,63 +189,11 @@ std::string FaxPdfDocument(std::span<const PdfFaxImage> pages, const PdfPaper& p
 std::string FaxPdfDocument(std::span<const PdfFaxImage> pages, const PdfPaper& paper,
                            std::span<const std::vector<PdfTextWord>> words)
 {
-    // 1 catalog, 2 page tree, 3 info; then per page: page, contents, image.
-    PdfBuilder pdf;
-    const int count = static_cast<int>(pages.size());
-    std::string kids;
-    for (int k = 0; k < count; ++k)
-        kids += (k ? " " : "") + std::to_string(4 + 3 * k) + " 0 R";
-    pdf.object(1, "<< /Type /Catalog /Pages 2 0 R >>");
-    pdf.object(2, "<< /Type /Pages /Kids [" + kids + "] /Count " + std::to_string(count) + " >>");
-    pdf.object(3, "<< /Producer (Zarvo) >>");
-    // The text layer's one font object comes after the pages, so a document without text keeps
-    // its numbering.
-    const int font = 4 + 3 * count;
-    bool anyText = false;
-    const auto textOf = [&](int k) {
-        const PdfFaxImage& page = pages[static_cast<size_t>(k)];
-        return static_cast<size_t>(k) < words.size() && page.width > 0 && page.height > 0
-                   ? PdfInvisibleText(words[static_cast<size_t>(k)],
-                                      PlaceFaxPage(page.width, page.height, paper), page.width, page.height)
-                   : std::string();
-    };
-    const std::string mediaBox = "[0 0 " + Num(paper.width) + " " + Num(paper.height) + "]";
-    for (int k = 0; k < count; ++k) {
-        const PdfFaxImage& page = pages[static_cast<size_t>(k)];
-        const int pageObject = 4 + 3 * k;
-        const PdfPlacement at = PlaceFaxPage(page.width, page.height, paper);
-        const std::string text = textOf(k);
-        anyText = anyText || !text.empty();
-        const std::string fontResource = text.empty() ? ""
-                                                      : " /Font << /" + std::string(PdfTextFontName) + " " +
-                                                            std::to_string(font) + " 0 R >>";
-        pdf.object(pageObject, "<< /Type /Page /Parent 2 0 R /MediaBox " + mediaBox +
-                                   " /Resources << /XObject << /Im0 " + std::to_string(pageObject + 2) +
-                                   " 0 R >>" + fontResource + " >> /Contents " +
-                                   std::to_string(pageObject + 1) + " 0 R >>");
-        std::string contents;
-        if (page.width > 0 && page.height > 0)
-            contents = "q " + Num(at.width) + " 0 0 " + Num(at.height) + " " + Num(at.x) + " " + Num(at.y) +
-                       " cm /Im0 Do Q";
-        if (!text.empty())
-            contents += "\n" + text;
-        pdf.object(pageObject + 1, "<< /Length " + std::to_string(contents.size()) + " >>", contents, true);
-        const bool empty = page.width <= 0 || page.height <= 0;
-        const int w = empty ? 1 : page.width, h = empty ? 1 : page.height;
-        const std::vector<uint8_t> blank = empty ? EncodeG4(PageBitmap(w, h)) : std::vector<uint8_t>();
-        const std::vector<uint8_t>& g4 = empty ? blank : page.g4;
-        const std::string size = " /Width " + std::to_string(w) + " /Height " + std::to_string(h);
-        pdf.object(pageObject + 2,
-                   "<< /Type /XObject /Subtype /Image" + size +
-                       " /ColorSpace /DeviceGray /BitsPerComponent 1 /Filter /CCITTFaxDecode"
-                       " /DecodeParms << /K -1 /Columns " +
-                       std::to_string(w) + " /Rows " + std::to_string(h) + " /BlackIs1 false >> /Length " +
-                       std::to_string(g4.size()) + " >>",
-                   std::string_view(reinterpret_cast<const char*>(g4.data()), g4.size()), true);
-    }
-    if (anyText)
-        pdf.object(font, PdfTextFontDictionary());
-    return pdf.finish(1, 3);
+    const bool anyText = std::any_of(words.begin(), words.end(), [](const auto& w) { return !w.empty(); });
+    FaxPdfBuilder pdf(paper, anyText);
+    for (size_t k = 0; k < pages.size(); ++k)
+        pdf.addPage(pages[k], k < words.size() ? std::span<const PdfTextWord>(words[k]) : std::span<const PdfTextWord>());
+    return pdf.finish();
 }
 
 } // namespace zarvo

@@ -3,6 +3,7 @@
 #include "fax/PageBitmap.h"
 #include "fax/PdfTextLayer.h"
 
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -44,6 +45,34 @@ struct PdfFaxImage {
     std::vector<uint8_t> g4;
 };
 PdfFaxImage PdfImageOf(const PageBitmap& page);
+
+class PdfObjects;
+
+// A PDF document built page by page: each page's image goes into the document as it is added, so
+// the caller can drop the picture before it draws the next one.
+class FaxPdfBuilder {
+  public:
+    // With `textLayer` the document carries a font for invisible text (object 4; the pages follow
+    // it); without, it is numbered as it always was.
+    explicit FaxPdfBuilder(const PdfPaper& paper, bool textLayer = false);
+    ~FaxPdfBuilder();
+    FaxPdfBuilder(const FaxPdfBuilder&) = delete;
+    FaxPdfBuilder& operator=(const FaxPdfBuilder&) = delete;
+
+    // Placed by PlaceFaxPage; `words` (boxes in the picture's pixels) become invisible, selectable
+    // text over it when the builder has a text layer.
+    void addPage(const PdfFaxImage& page, std::span<const PdfTextWord> words = {});
+    int pages() const { return m_pages; }
+    std::string finish(); // the whole document; the builder is spent
+
+  private:
+    std::unique_ptr<PdfObjects> m_pdf;
+    PdfPaper m_paper;
+    std::string m_mediaBox;
+    int m_firstPage = 4; // object number of the first page
+    bool m_textLayer = false;
+    int m_pages = 0;
+};
 
 // A PDF document of one page per picture, each placed by PlaceFaxPage. A picture without a pixel
 // gives an empty page; callers leave such pages out.

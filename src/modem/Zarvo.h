@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Wait.h" // Delay
+#include "fax/FaxSaveReport.h"
 #include "common/OutputFile.h"
 #include "modem/ComDrv32.h"
 #include "modem/ModemTypes.h"
@@ -127,8 +128,10 @@ class TZarvo : public QObject {
     quint8 ShowFax(const QByteArray& Message);
     // Opens a new, empty fax viewer (nothing without an installed opener).
     void OpenFaxViewer();
+    // `report`, where given, hears the pages written and the fax's pages that could not be drawn
+    // (left out of the file; result 0 all the same when at least one page was written).
     quint8 SaveFax(const QByteArray& Message, const QString& TiffFileName,
-                   Existing existing = Existing::Replace);
+                   Existing existing = Existing::Replace, FaxSaveReport* report = nullptr);
     // The TIFF writer's code table file RFCG3.DAT.
     static QString CodeFilePath();
 

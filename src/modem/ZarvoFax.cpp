@@ -62,8 +62,11 @@ QString TZarvo::CodeFilePath()
     return found.isEmpty() ? ProgramPaths::programFile(QStringLiteral("RFCG3.DAT")) : found;
 }
 
-quint8 TZarvo::SaveFax(const QByteArray& Message, const QString& TiffFileName, Existing existing)
+quint8 TZarvo::SaveFax(const QByteArray& Message, const QString& TiffFileName, Existing existing,
+                       FaxSaveReport* report)
 {
+    if (report)
+        *report = {};
     if (!IsFax(Message))
         return 21;
     // Whatever the outcome, an earlier work file of that name (another fax) must not be taken for
@@ -77,8 +80,11 @@ quint8 TZarvo::SaveFax(const QByteArray& Message, const QString& TiffFileName, E
     const FaxBytes fax = FaxPart(Message);
     int pages = 0;
     try {
-        pages = ProgramTiffWriter().SaveFaxAsTiff(fax, LocalName(TiffFileName), LocalName(CodeFilePath()),
-                                                  existing);
+        const FaxSaveReport saved = ProgramTiffWriter().SaveFaxAsTiff(fax, LocalName(TiffFileName),
+                                                                      LocalName(CodeFilePath()), existing);
+        pages = saved.pages;
+        if (report)
+            *report = saved;
     }
     catch (...) {
         ShowStatus(QStringLiteral("FAX nicht gespeichert"));

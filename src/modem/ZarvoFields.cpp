@@ -2,6 +2,7 @@
 
 #include "common/Errors.h"
 
+#include <QDateTime>
 #include <QLocale>
 #include <QRegularExpression>
 #include <algorithm>
@@ -95,6 +96,26 @@ bool FromTDateTime(TDateTime value, QDate& date, QTime& time)
     return date.isValid() && time.isValid();
 }
 
+namespace {
+
+struct ReceptionFormats {
+    QString date, time;
+};
+
+ReceptionFormats ReceptionFormatsOf(const QLocale& locale)
+{
+    ReceptionFormats f;
+    f.date = locale.dateFormat(QLocale::ShortFormat);
+    if (!f.date.contains(QStringLiteral("yyyy")))
+        f.date.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    // The long time format ends in the zone name, which a modem clock does not have.
+    static const QRegularExpression zone(QStringLiteral("\\s*(?<![A-Za-z'])t+(?![A-Za-z'])"));
+    f.time = locale.timeFormat(QLocale::LongFormat).remove(zone).trimmed();
+    return f;
+}
+
+} // namespace
+
 QString ReceptionTimeText(TDateTime When)
 {
     QDate date;
@@ -102,13 +123,23 @@ QString ReceptionTimeText(TDateTime When)
     if (!FromTDateTime(When, date, time))
         return QStringLiteral("Uhr Neustart");
     const QLocale locale;
-    QString dateFormat = locale.dateFormat(QLocale::ShortFormat);
-    if (!dateFormat.contains(QStringLiteral("yyyy")))
-        dateFormat.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
-    // The long time format ends in the zone name, which a modem clock does not have.
-    static const QRegularExpression zone(QStringLiteral("\\s*(?<![A-Za-z'])t+(?![A-Za-z'])"));
-    const QString timeFormat = locale.timeFormat(QLocale::LongFormat).remove(zone).trimmed();
-    return locale.toString(date, dateFormat) + u' ' + locale.toString(time, timeFormat);
+    const ReceptionFormats f = ReceptionFormatsOf(locale);
+    return locale.toString(date, f.date) + u' ' + locale.toString(time, f.time);
+}
+
+QString ReceptionTimeToMinute(const QString& text)
+{
+    const QLocale locale;
+    const ReceptionFormats f = ReceptionFormatsOf(locale);
+    const QDateTime when = locale.toDateTime(text, f.date + u' ' + f.time);
+    if (!when.isValid())
+        return text;
+    // Counted as plain days and seconds: no daylight saving step in between.
+    const qint64 seconds = when.date().toJulianDay() * 86400 + when.time().msecsSinceStartOfDay() / 1000;
+    const qint64 minute = (seconds + 30) / 60 * 60;
+    const QDate date = QDate::fromJulianDay(minute / 86400);
+    const QTime time = QTime::fromMSecsSinceStartOfDay(static_cast<int>(minute % 86400) * 1000);
+    return locale.toString(date, f.date) + u' ' + locale.toString(time, f.time);
 }
 
 tMemoryStatus ParseMemoryStatus(QString line)
@@ -168,6 +199,13 @@ tClockReading ParseClockReading(QString line)
     c.Minutes = CutWord(line);
     c.Seconds = static_cast<quint16>(ReplyNumber(line));
     return c;
+}
+
+TDateTime ReceptionTime(TDateTime clockBase, quint16 day, quint16 hour, quint16 minute)
+{
+    const double exact = day + clockBase + SafeEncodeTime(hour, minute, 0, 0);
+    constexpr double kMinutesPerDay = 24 * 60;
+    return std::round(exact * kMinutesPerDay) / kMinutesPerDay;
 }
 
 TDateTime ClockBaseFrom(const QDateTime& now, const tClockReading& reading)

@@ -25,6 +25,9 @@ TDateTime SafeEncodeTime(quint16 Hour, quint16 Min, quint16 Sec, quint16 MSec);
 // The text of the list column "Empfangszeit": the default locale's short date (four-digit year)
 // and its long time without the zone; "Uhr Neustart" when When is no representable date.
 QString ReceptionTimeText(TDateTime When);
+// A text of ReceptionTimeText on its nearest whole minute, as times are given now; earlier versions
+// let the seconds wander between runs. Any other text comes back as it is.
+QString ReceptionTimeToMinute(const QString& text);
 
 TDateTime ToTDateTime(const QDateTime& when);
 // False when value is not finite or outside the years 1 to 9999.
@@ -36,6 +39,11 @@ tMemoryStatus ParseMemoryStatus(QString line);
 // Reply of "ATE0V1+MSR=" + n: thirteen fields into Report (Received untouched; Downloaded and
 // Listened only for the known states 252, 253, 255). Throws ConvertError, possibly half-way.
 void ParseMessageReport(QString line, tMessageReport& Report);
+
+// When a message came, from the clock base and the day, hour and minute the modem stored with it,
+// on the nearest whole minute: the base carries the host clock's fraction of a second against the
+// modem's whole seconds, which must not give the same message another time in the next run.
+TDateTime ReceptionTime(TDateTime clockBase, quint16 day, quint16 hour, quint16 minute);
 
 // The modem clock: days, hours, minutes and seconds since it was set.
 struct tClockReading {

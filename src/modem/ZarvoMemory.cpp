@@ -49,7 +49,7 @@ quint8 TZarvo::ReadMessageReport(quint8 Index, tMessageReport& Report)
         ReadClock(scratch);
     }
     // Without a readable modem clock the time is unknown; the list then shows "Uhr Neustart".
-    report.Received = ClockRead ? report.Day + ClockBase + SafeEncodeTime(report.Hour, report.Minute, 0, 0)
+    report.Received = ClockRead ? ReceptionTime(ClockBase, report.Day, report.Hour, report.Minute)
                                 : std::numeric_limits<double>::quiet_NaN();
     Report = report;
     // After a clock query that failed, the entry was read but the query as a whole was no success.

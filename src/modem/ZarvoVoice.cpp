@@ -63,8 +63,20 @@ bool writeWave(const QString& tempName, OutputFile& wav, Gsm2Wav& repack)
             return false;
     }
     temp.close();
-    return wav.Commit() && QFile::remove(tempName);
+    return wav.Commit();
 }
+
+// The work file goes on every way out of the conversion, a failed one included.
+class WorkFileRemover {
+  public:
+    explicit WorkFileRemover(QString name) : m_name(std::move(name)) {}
+    ~WorkFileRemover() { QFile::remove(m_name); }
+    WorkFileRemover(const WorkFileRemover&) = delete;
+    WorkFileRemover& operator=(const WorkFileRemover&) = delete;
+
+  private:
+    QString m_name;
+};
 
 } // namespace
 
@@ -81,6 +93,7 @@ quint8 TZarvo::ConvertVoice(const QByteArray& Message, const QString& WavFileNam
     const std::vector<uint8_t> plain = UnshieldVoice(bytesOf(Message));
 
     const QString tempName = ProgramPaths::workFile(QStringLiteral("~~test.gsm"));
+    const WorkFileRemover removeWorkFile(tempName);
     if (!parkStream(tempName, plain)) {
         ShowStatus(QStringLiteral("Fehler bei der temporären Datei"));
         return TempFileFailed;

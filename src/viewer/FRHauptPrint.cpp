@@ -25,6 +25,7 @@ void TFaxView::DruckenExecute()
     EnsureFrmFROpt(this);
     // Every print dialog opens on all pages: a range kept from the last job would print again
     // without the dialog showing it.
+    XPrint1.RefreshPrinters();
     QPrinter& printer = XPrint1.Printer();
     printer.setPrintRange(QPrinter::AllPages);
     QPrintDialog dialog(&printer, this);

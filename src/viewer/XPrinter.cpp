@@ -17,12 +17,7 @@ quint16 TXPrint::CountPrinters()
 
 TXPrint::TXPrint()
 {
-    m_printerCount = CountPrinters();
-    if (m_printerCount > 0) {
-        const QPrinterInfo def = QPrinterInfo::defaultPrinter();
-        if (!def.isNull())
-            m_printer.setPrinterName(def.printerName());
-    }
+    RefreshPrinters();
     m_geo.SetResolution(300, 300);
     m_geo.UnitsPerInch = 1;
     m_font = QFont(QStringLiteral("DejaVu Sans"), 10);
@@ -35,6 +30,22 @@ TXPrint::~TXPrint()
         m_painter.end();
     if (m_ownCanvas.isActive())
         m_ownCanvas.end();
+}
+
+void TXPrint::RefreshPrinters()
+{
+    m_printerCount = CountPrinters();
+    // A queue set up after the window was made becomes the printer, unless one was chosen or the
+    // job goes into a PDF file (naming a printer would end that).
+    if (m_printerCount == 0 || m_printing || m_printer.outputFormat() != QPrinter::NativeFormat ||
+        !m_printer.printerName().isEmpty())
+        return;
+    const QPrinterInfo def = QPrinterInfo::defaultPrinter();
+    const QList<QPrinterInfo> all = QPrinterInfo::availablePrinters();
+    if (!def.isNull())
+        m_printer.setPrinterName(def.printerName());
+    else if (!all.isEmpty())
+        m_printer.setPrinterName(all.front().printerName());
 }
 
 bool TXPrint::HasDevice() const
@@ -130,6 +141,8 @@ void TXPrint::ApplyFont()
 
 bool TXPrint::BeginDoc()
 {
+    // The queues are asked at every job: one set up while the window was open prints as well.
+    RefreshPrinters();
     m_jobDevice = HasDevice();
     if (!m_jobDevice)
         return false;

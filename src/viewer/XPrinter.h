@@ -27,6 +27,10 @@ class TXPrint {
 
     // The number of printer queues of the system (0 when asking fails).
     static quint16 CountPrinters();
+    // Asks the system for its queues again (at the print dialog and every job start), so a window
+    // made before the first queue existed can print; without a printer chosen, the default one
+    // (or the first) becomes it.
+    void RefreshPrinters();
 
     QPrinter& Printer() { return m_printer; }
     const XPrintGeometry& Geometry() const { return m_geo; }

@@ -5,7 +5,7 @@
 #include "test_haupt_fixture.h"
 
 #include "fax/CodeTable.h"
-#include "fax/PageDecoder.h"
+#include "fax/FullPageDecoder.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,14 +71,14 @@ TEST_F(BatchPdf, WritesEveryFaxPageBesideTheTiffOnceAndNeverOverAnotherFile)
     EXPECT_FALSE(QFile::exists(out.filePath("MESS2.PDF"))) << "a voice message has no PDF";
     EXPECT_TRUE(ReadFile(out.filePath("Nachrichten.csv")).contains("MESS1.TIF,MESS1.PDF"));
 
-    // poppler reads three pages whose images are the viewer's pages, pixel for pixel.
+    // poppler reads three pages whose images are the whole pages, row for row the TIFF's.
     QProcess images;
     RunProcess(images, "pdfimages", {pdf, out.filePath("img")});
     ASSERT_EQ(images.exitCode(), 0);
     CodeTable table;
     LoadCodeTable(table);
     for (int k = 0; k < 3; ++k) {
-        const PageBitmap page = DecodePage(pages[static_cast<size_t>(k)], table).bitmap;
+        const PageBitmap page = FullPageDecoder(table).decode(pages[static_cast<size_t>(k)]);
         const QByteArray pbm = QStringLiteral("P4\n%1 %2\n").arg(page.width).arg(page.height).toLatin1() +
                                QByteArray(reinterpret_cast<const char*>(page.bits.data()),
                                           static_cast<qsizetype>(page.bits.size()));

@@ -13,9 +13,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace zarvo::test {
 namespace {
@@ -61,7 +65,7 @@ QStringList IndexLines(const BatchFixture& f)
     QFile index(f.out.filePath(kMessageIndexName));
     if (!index.open(QIODevice::ReadOnly))
         return {};
-    return QString::fromUtf8(index.readAll()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    return MessageIndexLines(index.readAll());
 }
 
 MessageListData List(TZarvo& z)
@@ -259,6 +263,37 @@ TEST(MessageIndex, AppendsQuotedRowsOnceAndNeverThroughALink)
     index.close();
     EXPECT_TRUE(second.startsWith(first)) << "never rewritten";
     EXPECT_EQ(second.count("\r\n"), 3);
+    // A row of an earlier version, its seconds off by the host clock, is the same message.
+    MessageIndexRow wandered = odd;
+    wandered.Received = "01.02.2026 10:10:59";
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // the program's locale
+    EXPECT_EQ(AppendToMessageIndex(dir.path(), {wandered}), "");
+    QLocale::setDefault(saved);
+    EXPECT_EQ(QFileInfo(dir.filePath(kMessageIndexName)).size(), second.size());
+    EXPECT_TRUE(first.startsWith("\xEF\xBB\xBFNummer;")) << "a new index says it is UTF-8";
+
+    // Formula-like fields are quoted behind an apostrophe and read back as they were; a full disk
+    // leaves the file as it was, with no half row.
+    const MessageIndexRow formula{8, "Fax", "=HYPERLINK(1)", "x", "-1", {"@MESS8.TIF"}};
+    EXPECT_EQ(MessageIndexLine(formula), "8;Fax;\"'=HYPERLINK(1)\";x;\"'-1\";\"'@MESS8.TIF\"");
+    EXPECT_EQ(SplitIndexLine(MessageIndexLine(formula)),
+              (QStringList{"8", "Fax", "=HYPERLINK(1)", "x", "-1", "@MESS8.TIF"}));
+    EXPECT_EQ(SplitIndexLine(MessageIndexLine({9, "Fax", "'+x;", "x", "", {}})).at(2), "'+x;");
+    QFile::resize(dir.filePath(kMessageIndexName), first.size());
+    {
+        const rlimit small{static_cast<rlim_t>(first.size() + 10), RLIM_INFINITY};
+        rlimit was{};
+        ::getrlimit(RLIMIT_FSIZE, &was);
+        const auto handler = std::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        EXPECT_NE(AppendToMessageIndex(dir.path(), {fax, formula}), "");
+        ::setrlimit(RLIMIT_FSIZE, &was);
+        std::signal(SIGXFSZ, handler);
+    }
+    ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+    EXPECT_EQ(index.readAll(), first) << "whole rows or none";
+    index.close();
 
     QTemporaryDir linked;
     ASSERT_TRUE(QFile::link(linked.filePath("elsewhere.csv"), linked.filePath(kMessageIndexName)));

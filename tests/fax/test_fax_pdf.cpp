@@ -3,8 +3,10 @@
 
 #include "BuildPaths.h"
 #include "G3TestWriter.h"
+#include "fax/FAXTIF.h"
 #include "fax/FaxFileError.h"
 #include "fax/FaxPdf.h"
+#include "fax/FullPageDecoder.h"
 #include "fax/G4Encoder.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +14,9 @@
 
 #include <bit>
 #include <cmath>
+#include <iterator>
 #include <regex>
+#include <sstream>
 
 namespace zarvo {
 namespace {
@@ -118,7 +122,7 @@ class FaxPdfPeersTest : public ::testing::Test {
             pages.push_back(ReadAll(std::filesystem::path(ZARVO_SOURCE_DATADIR) / "demo" / name));
         pages.insert(pages.begin() + 1, FaxBytes{}); // an empty page is left out
         pdf = dir.file("fax.pdf");
-        ASSERT_EQ(SaveFaxAsPdf(pages, pdf.string(), PaperA4), 4);
+        ASSERT_EQ(SaveFaxAsPdf(pages, pdf.string(), PaperA4).pages, 4);
         pages.erase(pages.begin() + 1);
         ASSERT_TRUE(LoadCodeTable(table).ok());
     }
@@ -138,8 +142,10 @@ TEST_F(FaxPdfPeersTest, PopplerFindsA4PagesWhoseG4ImagesAreTheViewersPages)
         "4\n");
     EXPECT_EQ(Output("pdfimages -list " + Quoted(pdf) + " | grep -c ' gray    1   1  ccitt '", dir), "4\n");
     test::RunCommand("pdfimages " + Quoted(pdf) + " " + Quoted(dir.file("img")));
+    // Each image is the whole page, row for row the TIFF's (FullPageDecoder is checked against libtiff).
     for (size_t k = 0; k < pages.size(); ++k) {
-        const PageBitmap ours = DecodePage(pages[k], table).bitmap;
+        const PageBitmap ours = FullPageDecoder(table).decode(pages[k]);
+        EXPECT_EQ(ours.height, MeasurePage(table, pages[k]).lines) << k;
         const PageBitmap theirs = ReadPbm(dir.file("img-00" + std::to_string(k) + ".pbm"));
         EXPECT_EQ(theirs.width, ours.width) << k;
         EXPECT_EQ(theirs.height, ours.height) << k;
@@ -155,7 +161,7 @@ TEST_F(FaxPdfPeersTest, RenderedPageShowsThePictureAtItsTrueHeight)
     test::RunCommand("pdftoppm -mono -r " + std::to_string(dpi) + " " + Quoted(pdf) + " " +
                      Quoted(dir.file("page")));
     for (const auto& [k, linesPerInch] : {std::pair{0, 98}, std::pair{2, 196}}) {
-        const PageBitmap ours = DecodePage(pages[static_cast<size_t>(k)], table).bitmap;
+        const PageBitmap ours = FullPageDecoder(table).decode(pages[static_cast<size_t>(k)]);
         const PageBitmap shown = ReadPbm(dir.file("page-" + std::to_string(k + 1) + ".pbm"));
         EXPECT_EQ(shown.width, 1728);
         int lowest = -1; // the lowest row with black on the rendered page
@@ -214,6 +220,34 @@ TEST(FaxPdfLayout, PlacementAndPaper)
             << (l.all ? l.all : "-") << " " << (l.paper ? l.paper : "-") << " " << (l.lang ? l.lang : "-");
 }
 
+TEST(FaxPdfFiles, LongPagesKeepEveryRowAtTheTiffResolution)
+{
+    // Pages past the viewer's 2500 rows, and around the line count that decides the resolution:
+    // the image has exactly the TIFF's rows, its last one black, and the TIFF's lines per inch.
+    const test::ShippedCodes codes;
+    for (const auto& [lines, linesPerInch] :
+         {std::pair{1598, 98}, std::pair{1601, 196}, std::pair{3000, 196}}) {
+        test::BitWriter page;
+        for (int y = 0; y < lines; ++y)
+            page.put(test::kEolBits)
+                .put(codes.line(y + 1 == lines ? std::vector<int>{0, 1728} : std::vector<int>{1728}));
+        for (int i = 0; i < 6; ++i)
+            page.put(test::kEolBits);
+        TempDir dir;
+        const std::filesystem::path pdf = dir.file("long.pdf");
+        ASSERT_EQ(SaveFaxAsPdf(std::vector<FaxBytes>{page.data()}, pdf.string(), PaperA4).pages, 1);
+        test::RunCommand("pdfimages " + Quoted(pdf) + " " + Quoted(dir.file("img")));
+        const PageBitmap image = ReadPbm(dir.file("img-000.pbm"));
+        ASSERT_EQ(image.height, lines);
+        EXPECT_TRUE(image.black(0, lines - 1) && image.black(1727, lines - 1)) << lines;
+        // pdfimages -list: "... object ID x-ppi y-ppi size ratio"; x-ppi / y-ppi = 204 / lines per inch.
+        std::istringstream row(Output("pdfimages -list " + Quoted(pdf) + " | tail -1", dir));
+        std::vector<std::string> cols{std::istream_iterator<std::string>(row), {}};
+        ASSERT_GE(cols.size(), 14u);
+        EXPECT_NEAR(std::stod(cols[12]) / std::stod(cols[13]), 204.0 / linesPerInch, 0.03) << lines;
+    }
+}
+
 TEST(FaxPdfFiles, WrittenWholeAndOnlyOverWhatMayBeReplaced)
 {
     TempDir dir;
@@ -229,7 +263,7 @@ TEST(FaxPdfFiles, WrittenWholeAndOnlyOverWhatMayBeReplaced)
 
     // The viewer replaces; the batch never does, but finds its own earlier file good.
     put(target, "old");
-    EXPECT_EQ(SaveFaxAsPdf(fax, target, PaperA4), 1);
+    EXPECT_EQ(SaveFaxAsPdf(fax, target, PaperA4).pages, 1);
     EXPECT_EQ(text(target), pdf);
     put(target, "old");
     EXPECT_THROW(SaveFaxAsPdf(fax, target, PaperA4, Existing::Refuse), FaxFileError);
@@ -237,7 +271,7 @@ TEST(FaxPdfFiles, WrittenWholeAndOnlyOverWhatMayBeReplaced)
     EXPECT_EQ(text(target), "old");
     put(target, pdf);
     bool alreadyThere = false;
-    EXPECT_EQ(SaveFaxAsPdf(fax, target, PaperA4, Existing::AcceptSame, &alreadyThere), 1);
+    EXPECT_EQ(SaveFaxAsPdf(fax, target, PaperA4, Existing::AcceptSame, &alreadyThere).pages, 1);
     EXPECT_TRUE(alreadyThere);
 
     // A target that cannot be written stays as it was, and no temporary file is left behind.
@@ -250,7 +284,8 @@ TEST(FaxPdfFiles, WrittenWholeAndOnlyOverWhatMayBeReplaced)
     EXPECT_EQ(entries, 2u); // a.pdf and folder.pdf
 
     // A fax without a page to show writes nothing and leaves an earlier file alone.
-    EXPECT_EQ(SaveFaxAsPdf(std::vector<FaxBytes>{{}, {0x00}}, target, PaperA4), 0);
+    EXPECT_EQ(SaveFaxAsPdf(std::vector<FaxBytes>{{}, {0x00}}, target, PaperA4).undrawable,
+              (std::vector<int>{1, 2}));
     EXPECT_EQ(text(target), pdf);
 }
 

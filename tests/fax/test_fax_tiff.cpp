@@ -329,11 +329,15 @@ TEST_F(FaxTiffTest, LineCountDecidesTheVerticalResolution)
     struct Case {
         int lines;
         uint32_t linesPerInch;
-    } const cases[] = {{1, 98}, {1150, 98}, {1600, 98}, {1601, 196}, {2300, 196}};
+    } const cases[] = {{1, 98}, {1150, 98}, {1600, 98}, {1601, 196}, {2300, 196}, {70000, 196}};
     for (const Case& c : cases) {
         const std::vector<uint8_t> f = exportFax(JoinFaxPages(std::vector<FaxBytes>{
             page(std::vector<std::vector<int>>(static_cast<size_t>(c.lines), std::vector<int>{1728}))}));
-        ASSERT_EQ(ReadDirectories(f).at(0).entries.at(2).value, static_cast<uint32_t>(c.lines));
+        // Image length and rows per strip: SHORT while the count fits, the true count as LONG above.
+        const uint16_t type = c.lines > 0xFFFF ? 4 : 3;
+        const std::vector<IfdEntry> entries = ReadDirectories(f).at(0).entries;
+        ASSERT_EQ(entries.at(2), (IfdEntry{257, type, 1, static_cast<uint32_t>(c.lines)}));
+        EXPECT_EQ(entries.at(9).type, type) << c.lines;
         EXPECT_EQ(Le(f, 8 + 206, 4), 204u) << c.lines;
         EXPECT_EQ(Le(f, 8 + 214, 4), c.linesPerInch) << c.lines;
     }
@@ -347,13 +351,21 @@ TEST_F(FaxTiffTest, PagesWithoutACompleteLineAreLeftOut)
     const std::vector<FaxBytes> pages = {{}, good, {0x42}, noLine.data(), good};
     const std::vector<Directory> dirs = ReadDirectories(exportFax(JoinFaxPages(pages)));
     EXPECT_EQ(dirs.size(), 2u);
+    // The caller hears which of the fax's pages are missing.
+    FaxTiffWriter reporter;
+    reporter.SetCodeTable(table);
+    std::ostringstream sink;
+    const FaxSaveReport report = reporter.WriteFax(sink, JoinFaxPages(pages));
+    EXPECT_EQ(report.pages, 2);
+    EXPECT_EQ(report.undrawable, (std::vector<int>{1, 3, 4}));
+    EXPECT_EQ(UndrawablePagesText(report.undrawable), "Seiten 1, 3, 4 nicht darstellbar");
 
     EXPECT_TRUE(exportFax(JoinFaxPages(std::vector<FaxBytes>{{}, {0x42}, noLine.data()})).empty());
     TempDir dir;
     FaxTiffWriter writer;
     writer.SetCodeTable(table);
     std::ofstream(dir.file("none.tif")) << "an earlier fax";
-    EXPECT_EQ(writer.SaveFaxAsTiff(FaxBytes{0x10, 0x03}, dir.file("none.tif").string(), ""), 0);
+    EXPECT_EQ(writer.SaveFaxAsTiff(FaxBytes{0x10, 0x03}, dir.file("none.tif").string(), "").pages, 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("none.tif"))) << "no file, not the earlier one";
     EXPECT_THROW(writer.SaveFaxAsTiff(JoinFaxPages(std::vector<FaxBytes>{good}),
                                       dir.file("no/dir/x.tif").string(), ""),
@@ -380,7 +392,7 @@ TEST_F(FaxTiffTest, CodeFileIsLoadedOnceAndAFailureLeavesTheStandardWidth)
     EXPECT_FALSE(std::filesystem::exists(tif)); // stopped before the file was made; the old one is gone
 
     // The next export does not retry; it measures nothing and writes the standard width.
-    ASSERT_EQ(writer.SaveFaxAsTiff(fax, tif, missing), 1);
+    ASSERT_EQ(writer.SaveFaxAsTiff(fax, tif, missing).pages, 1);
     const std::vector<Directory> dirs = ReadDirectories(ReadAll(tif));
     ASSERT_EQ(dirs.size(), 1u);
     EXPECT_EQ(dirs[0].entries[1].value, 1728u);
@@ -389,7 +401,7 @@ TEST_F(FaxTiffTest, CodeFileIsLoadedOnceAndAFailureLeavesTheStandardWidth)
     // A working table file measures the real width; loading it once is enough.
     FaxTiffWriter good;
     good.LoadCodeFile(std::string(ZARVO_SOURCE_DATADIR) + "/RFCG3.DAT");
-    ASSERT_EQ(good.SaveFaxAsTiff(fax, tif, missing), 1);
+    ASSERT_EQ(good.SaveFaxAsTiff(fax, tif, missing).pages, 1);
     EXPECT_EQ(ReadDirectories(ReadAll(tif))[0].entries[1].value, 128u);
 }
 

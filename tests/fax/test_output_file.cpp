@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace zarvo {
 namespace {
@@ -47,7 +48,7 @@ std::vector<std::string> Names(const fs::path& dir)
 
 TEST(OutputFile, WhatIsThereDecidesByMode)
 {
-    enum class There { Nothing, SameBytes, OtherBytes, DanglingLink, LinkToFile, Folder };
+    enum class There { Nothing, SameBytes, OtherBytes, DanglingLink, LinkToFile, Folder, Fifo };
     struct Case {
         There there;
         Existing mode;
@@ -67,55 +68,72 @@ TEST(OutputFile, WhatIsThereDecidesByMode)
         {There::DanglingLink, Existing::AcceptSame, false, false, ""},
         {There::LinkToFile, Existing::AcceptSame, false, false, ""},
         {There::Folder, Existing::AcceptSame, false, false, ""},
+        {There::Fifo, Existing::AcceptSame, false, false, ""},
+        {There::Fifo, Existing::Refuse, false, false, ""},
     };
-    for (const Case& c : cases) {
-        TempDir dir;
-        const fs::path target = dir.file("MESS1.WAV");
-        const fs::path outside = dir.file("outside");
-        switch (c.there) {
-        case There::Nothing:
-            break;
-        case There::SameBytes:
-            Put(target, "neu");
-            break;
-        case There::OtherBytes:
-            Put(target, "alt");
-            break;
-        case There::DanglingLink:
-            fs::create_symlink(outside, target);
-            break;
-        case There::LinkToFile:
-            Put(outside, "neu");
-            fs::create_symlink(outside, target);
-            break;
-        case There::Folder:
-            fs::create_directory(target);
-            break;
+    // Both ways to a temporary file: unnamed, and named beside the target where a file system has
+    // no unnamed files.
+    for (const Case& c : cases)
+        for (const bool named : {false, true}) {
+            SetNamedTemporaryForTests(named);
+            TempDir dir;
+            const fs::path target = dir.file("MESS1.WAV");
+            const fs::path outside = dir.file("outside");
+            switch (c.there) {
+            case There::Nothing:
+                break;
+            case There::SameBytes:
+                Put(target, "neu");
+                break;
+            case There::OtherBytes:
+                Put(target, "alt");
+                break;
+            case There::DanglingLink:
+                fs::create_symlink(outside, target);
+                break;
+            case There::LinkToFile:
+                Put(outside, "neu");
+                fs::create_symlink(outside, target);
+                break;
+            case There::Folder:
+                fs::create_directory(target);
+                break;
+            case There::Fifo: // never opened: that would wait for a writer
+                ASSERT_EQ(::mkfifo(target.c_str(), 0600), 0);
+                break;
+            }
+            const auto before = Names(dir.file(""));
+            bool alreadyThere = false;
+            const std::string problem = WriteWholeFile(target.string(), Bytes("neu"), c.mode, &alreadyThere);
+            const std::string row = std::to_string(&c - cases) + (named ? " named" : " unnamed");
+            EXPECT_EQ(problem.empty(), c.ok) << row << ": " << problem;
+            EXPECT_EQ(alreadyThere, c.alreadyThere) << row;
+            if (!c.ok && c.there != There::Folder) {
+                EXPECT_EQ(problem, "gibt es schon und wird nicht überschrieben") << row;
+            }
+            if (!c.after.empty()) {
+                EXPECT_EQ(Get(target), c.after) << row;
+            }
+            // A link is never written through: what it points at stays as it was.
+            if (c.there == There::DanglingLink) {
+                EXPECT_FALSE(fs::exists(outside)) << row;
+            }
+            if (c.there == There::LinkToFile) {
+                EXPECT_TRUE(fs::is_symlink(target)) << row;
+            }
+            auto after = Names(dir.file(""));
+            if (c.there == There::Nothing)
+                after.erase(std::remove(after.begin(), after.end(), "MESS1.WAV"), after.end());
+            EXPECT_EQ(after, before) << row << ": no temporary file stays";
+            SetNamedTemporaryForTests(false);
         }
-        const auto before = Names(dir.file(""));
-        bool alreadyThere = false;
-        const std::string problem = WriteWholeFile(target.string(), Bytes("neu"), c.mode, &alreadyThere);
-        const int row = static_cast<int>(&c - cases);
-        EXPECT_EQ(problem.empty(), c.ok) << row << ": " << problem;
-        EXPECT_EQ(alreadyThere, c.alreadyThere) << row;
-        if (!c.ok && c.there != There::Folder) {
-            EXPECT_EQ(problem, "gibt es schon und wird nicht überschrieben") << row;
-        }
-        if (!c.after.empty()) {
-            EXPECT_EQ(Get(target), c.after) << row;
-        }
-        // A link is never written through: what it points at stays as it was.
-        if (c.there == There::DanglingLink) {
-            EXPECT_FALSE(fs::exists(outside)) << row;
-        }
-        if (c.there == There::LinkToFile) {
-            EXPECT_TRUE(fs::is_symlink(target)) << row;
-        }
-        auto after = Names(dir.file(""));
-        if (c.there == There::Nothing)
-            after.erase(std::remove(after.begin(), after.end(), "MESS1.WAV"), after.end());
-        EXPECT_EQ(after, before) << row << ": no temporary file stays";
-    }
+}
+
+TEST(OutputFile, SyncFolderSaysWhy)
+{
+    TempDir dir;
+    EXPECT_EQ(SyncFolder(dir.file("").string()), "");
+    EXPECT_EQ(SyncFolder(dir.file("missing").string()), "Datei oder Ordner nicht vorhanden");
 }
 
 TEST(OutputFile, FullDiskLeavesNothingAndSaysSo)
@@ -153,7 +171,18 @@ TEST(OutputFile, FullDiskLeavesNothingAndSaysSo)
     }
     EXPECT_TRUE(Names(dir.file("")).empty());
     SetOutputSpaceForTests(-1);
-    EXPECT_EQ(writer.SaveFaxAsTiff(fax, dir.file("MESS2.TIF").string(), "", Existing::Refuse), 2);
+    EXPECT_EQ(writer.SaveFaxAsTiff(fax, dir.file("MESS2.TIF").string(), "", Existing::Refuse).pages, 2);
+}
+
+TEST(OutputFile, ReasonsAreGerman)
+{
+    const std::pair<int, std::string> cases[] = {{EDQUOT, "Datenträger voll"},
+                                                 {EPERM, "Keine Berechtigung"},
+                                                 {ENOENT, "Datei oder Ordner nicht vorhanden"},
+                                                 {ENAMETOOLONG, "Name zu lang"},
+                                                 {0, ""}};
+    for (const auto& [error, text] : cases)
+        EXPECT_EQ(FileErrorReason(error), text) << error;
 }
 
 TEST(OutputFile, UncommittedOrUnopenableLeavesNothing)

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     zarvo::FaxTiffWriter writer;
     writer.SetCodeTable(table);
     std::ostringstream out;
-    const int pages = writer.WriteFax(out, fax);
+    const int pages = writer.WriteFax(out, fax).pages;
     const std::string f = out.str();
     if (pages == 0) {
         if (!f.empty())
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (uint32_t at = Le(f, 4, 4); at != 0; at = Le(f, at + 194, 4)) {
         if (++seen > pages || Le(f, at, 2) != 16)
             std::abort();
-        const uint32_t width = Le(f, at + 2 + 12 + 8, 4), length = Le(f, at + 2 + 24 + 8, 2);
+        const uint32_t width = Le(f, at + 2 + 12 + 8, 4), length = Le(f, at + 2 + 24 + 8, 4);
         const uint32_t offset = Le(f, at + 2 + 84 + 8, 4), count = Le(f, at + 2 + 120 + 8, 4);
         if (width == 0 || length == 0 || offset != at + 222 || offset + count > f.size())
             std::abort();

@@ -109,5 +109,18 @@ TEST(ModemClock, InvalidTimeOfDayCountsAsZero)
     EXPECT_THROW(ParseClockReading(QStringLiteral("5,2,30")), ConvertError);
 }
 
+TEST(ModemClock, ReceptionTimeIsTheSameWholeMinuteWhateverTheBaseSecond)
+{
+    const QLocale saved;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const TDateTime base = ToTDateTime(QDateTime(QDate(2024, 2, 29), QTime(0, 0)));
+    // Runs a fraction of a second apart read the modem's whole seconds against another host moment.
+    for (const double seconds : {0.0, 0.4, 0.999, -0.7, -1.3, 29.0})
+        EXPECT_EQ(ReceptionTimeText(ReceptionTime(base + seconds / 86400, 3, 14, 7)),
+                  QStringLiteral("03.03.2024 14:07:00"))
+            << seconds;
+    QLocale::setDefault(saved);
+}
+
 } // namespace
 } // namespace zarvo::test

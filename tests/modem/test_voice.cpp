@@ -1,5 +1,5 @@
-#include "Recording.h"
 #include "BuildPaths.h"
+#include "Recording.h"
 
 #include "modem/VoiceStream.h"
 #include "modem/Wav49.h"
@@ -189,6 +189,7 @@ TEST_F(ConvertVoiceTest, FileFailures)
     const QByteArray message = VoiceMessage(SpokenFrames());
     EXPECT_EQ(zarvo.ConvertVoice(message, out.filePath(QStringLiteral("no-folder/x.wav"))), 23);
     EXPECT_EQ(status.history, QStringList({kShield, kConvert, QStringLiteral("Fehler beim Schreiben")}));
+    EXPECT_FALSE(QFileInfo::exists(work())) << "the work file goes with a failed write too";
 
     status.history.clear();
     WriteAll(wav(), "keep me");

@@ -95,13 +95,17 @@ CodeTable viewerTable()
 }
 
 // The end of a fax conversion that writes its pages into one file: no page means no file.
-Outcome pagesWritten(int pages, const Progress& progress)
+Outcome pagesWritten(const FaxSaveReport& saved, const Progress& progress)
 {
-    if (pages == 0)
+    if (saved.pages == 0)
         return Outcome::failed(
             QStringLiteral("Keine Seite mit einer lesbaren Zeile, keine Datei geschrieben"));
     if (progress)
-        progress(QStringLiteral("%1 Seite(n) gespeichert").arg(pages));
+        progress(QStringLiteral("%1 Seite(n) gespeichert").arg(saved.pages));
+    // The file is there, but it is not the whole fax.
+    if (!saved.Whole())
+        return Outcome::failed(QString::fromStdString(UndrawablePagesText(saved.undrawable)) +
+                               QStringLiteral("; die Datei enthält nur die übrigen Seiten"));
     return Outcome{};
 }
 
@@ -135,15 +139,18 @@ Outcome FaxToTiff(const QString& inFile, const QString& tiffFile, const Progress
         const QByteArray data = readWhole(inFile);
         if (FaxFileKindOf(localName(inFile)) == FaxFileKind::Ufr) {
             const auto* bytes = reinterpret_cast<const uint8_t*>(data.constData());
-            const int pages =
-                ProgramTiffWriter().SaveFaxAsTiff({bytes, static_cast<size_t>(data.size())},
-                                                  localName(tiffFile), localName(TZarvo::CodeFilePath()));
-            return pagesWritten(pages, progress);
+            return pagesWritten(ProgramTiffWriter().SaveFaxAsTiff({bytes, static_cast<size_t>(data.size())},
+                                                                  localName(tiffFile),
+                                                                  localName(TZarvo::CodeFilePath())),
+                                progress);
         }
         TZarvo zarvo;
         StatusRelay status(progress);
         zarvo.StatusPanel = &status;
-        const quint8 result = zarvo.SaveFax(data, tiffFile);
+        FaxSaveReport saved;
+        const quint8 result = zarvo.SaveFax(data, tiffFile, Existing::Replace, &saved);
+        if (result == 0)
+            return pagesWritten(saved, Progress());
         // A 25 comes with SaveFax's own closing status text; the meaning names the code for the exit line.
         const QString meaning =
             result == 21 ? QStringLiteral("kein Fax") : QStringLiteral("keine Seite zu speichern");
@@ -173,8 +180,7 @@ Outcome FaxToPdf(const QString& inFile, const QString& pdfFile, const Progress& 
             pages = SplitFaxPages(all.subspan(2));
             break;
         }
-        const int written = SaveFaxAsPdf(pages, localName(pdfFile), UserPaper());
-        return pagesWritten(written, progress);
+        return pagesWritten(SaveFaxAsPdf(pages, localName(pdfFile), UserPaper()), progress);
     });
 }
 

@@ -18,7 +18,8 @@ const char* const kUsage =
     "  voice2wav NACHRICHT AUS.wav\n"
     "      NACHRICHT: Datei mit den Nachrichtendaten einer Sprachnachricht (\"V\" und der\n"
     "      DLE-geschützte GSM-Strom). Schreibt eine WAV-Datei (GSM 6.10). Arbeitsdatei ist\n"
-    "      ~~test.gsm im Programmverzeichnis.\n"
+    "      ~~test.gsm in einem Ordner dieses Aufrufs unter $XDG_RUNTIME_DIR/zarvo (mit\n"
+    "      gesetztem $ZARVO_HOME in diesem Ordner); sie wird danach gelöscht.\n"
     "  fax2tiff EIN AUS.tif\n"
     "      EIN mit Endung .ufr (beliebige Schreibweise): ein DLE-codiertes Fax; sonst die\n"
     "      Nachrichtendaten eines Faxes (\"F\", Seitenzahl, Fax). Schreibt eine mehrseitige TIFF-Datei.\n"
@@ -39,7 +40,8 @@ const char* const kUsage =
     "  --version   die Version des Programms\n"
     "\n"
     "Rückgabe: 0 fertig; 1 Umwandlung fehlgeschlagen (Statustext und Ergebniscode auf der\n"
-    "Standardfehlerausgabe); 2 falscher Aufruf.\n";
+    "Standardfehlerausgabe), auch wenn bei fax2tiff oder fax2pdf eine Seite nicht darstellbar\n"
+    "war (die Datei enthält dann die übrigen Seiten); 2 falscher Aufruf.\n";
 
 bool hasKind(const QString& fileName, std::initializer_list<FaxFileKind> kinds)
 {

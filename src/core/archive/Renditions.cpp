@@ -73,7 +73,7 @@ QString Renditions::writeOne(const QByteArray& downloaded, layout::FileBit bit, 
             const auto* p = reinterpret_cast<const uint8_t*>(downloaded.constData()) + 2;
             const std::vector<FaxBytes> pages =
                 SplitFaxPages({p, static_cast<size_t>(downloaded.size() - 2)});
-            if (SaveFaxAsPdf(pages, localName(path), UserPaper(), Existing::AcceptSame) == 0)
+            if (SaveFaxAsPdf(pages, localName(path), UserPaper(), Existing::AcceptSame).pages == 0)
                 return QStringLiteral("%1 nicht geschrieben (keine lesbare Seite)").arg(path);
             return QString();
         }
