@@ -8,19 +8,19 @@ namespace zarvo {
 
 namespace {
 
-QString WritePdf(TZarvo&, const QByteArray& data, const QString& file, bool& alreadyThere)
+FileOutcome WritePdf(TZarvo&, const QByteArray& data, const QString& file)
 {
-    // The message data: "F", the page count, then the DLE-coded fax.
-    const auto* bytes = reinterpret_cast<const uint8_t*>(data.constData());
-    const std::span<const uint8_t> fax =
-        data.size() > 2 ? std::span<const uint8_t>(bytes + 2, static_cast<size_t>(data.size() - 2))
-                        : std::span<const uint8_t>();
-    const std::vector<FaxBytes> pages = SplitFaxPages(fax);
-    if (SaveFaxAsPdf(pages, QFile::encodeName(file).toStdString(), UserPaper(), Existing::AcceptSame,
-                     &alreadyThere)
-            .pages == 0)
-        return QStringLiteral("%1 konnte nicht geschrieben werden (keine lesbare Seite)").arg(file);
-    return QString();
+    const std::vector<FaxBytes> pages = SplitFaxPages(FaxPartOf(data));
+    const FaxSaveReport report =
+        SaveFaxAsPdf(pages, QFile::encodeName(file).toStdString(), UserPaper(), Existing::AcceptSame);
+    FileOutcome outcome;
+    if (report.pages == 0 && report.undrawable.empty()) {
+        outcome.reason = QStringLiteral("%1 konnte nicht geschrieben werden (keine Seite)").arg(file);
+        return outcome;
+    }
+    outcome.state = report.alreadyThere ? FileOutcome::State::AlreadyThere : FileOutcome::State::Written;
+    KeepFaxAsReceived(data, file, report, outcome);
+    return outcome;
 }
 
 } // namespace

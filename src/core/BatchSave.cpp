@@ -1,9 +1,12 @@
 #include "core/BatchSave.h"
 
 #include "core/MessageIndex.h"
+#include "common/MessageSeam.h"
+#include "fax/FAXTIF.h"
 #include "modem/Zarvo.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <exception>
@@ -18,42 +21,57 @@ bool SameEntry(const MessageRow& a, const MessageRow& b)
     return !EntryUnreadable(a) && a[0] == b[0] && a[1] == b[1] && a[4] == b[4] && a[5] == b[5];
 }
 
-QString TiffWriter(TZarvo& zarvo, const QByteArray& data, const QString& file, bool& alreadyThere)
+FileOutcome Done(bool alreadyThere)
 {
-    // The converter's own result is not enough to tell "found identical": look at the name first.
-    const bool existed = QFile::exists(file);
-    const quint8 result = zarvo.SaveFax(data, file, Existing::AcceptSame);
-    if (result != 0)
-        return QStringLiteral("%1 konnte nicht geschrieben werden (Fehler %2)").arg(file).arg(result);
-    alreadyThere = existed;
-    return QString();
+    FileOutcome outcome;
+    outcome.state = alreadyThere ? FileOutcome::State::AlreadyThere : FileOutcome::State::Written;
+    return outcome;
 }
 
-QString WaveWriter(TZarvo& zarvo, const QByteArray& data, const QString& file, bool& alreadyThere)
+FileOutcome Failed(const QString& reason)
 {
-    const bool existed = QFile::exists(file);
-    const quint8 result = zarvo.ConvertVoice(data, file, Existing::AcceptSame);
+    FileOutcome outcome;
+    outcome.reason = reason;
+    return outcome;
+}
+
+FileOutcome TiffWriter(TZarvo&, const QByteArray& data, const QString& file)
+{
+    const std::span<const uint8_t> fax = FaxPartOf(data);
+    const FaxSaveReport report = ProgramTiffWriter().SaveFaxAsTiff(
+        fax, QFile::encodeName(file).toStdString(), QFile::encodeName(TZarvo::CodeFilePath()).toStdString(),
+        Existing::AcceptSame);
+    if (report.pages == 0 && report.undrawable.empty())
+        return Failed(QStringLiteral("%1 konnte nicht geschrieben werden (keine Seite)").arg(file));
+    FileOutcome outcome = Done(report.alreadyThere);
+    KeepFaxAsReceived(data, file, report, outcome);
+    return outcome;
+}
+
+FileOutcome WaveWriter(TZarvo& zarvo, const QByteArray& data, const QString& file)
+{
+    bool alreadyThere = false;
+    const quint8 result = zarvo.ConvertVoice(data, file, Existing::AcceptSame, &alreadyThere);
     if (result != 0) {
         const QString why = zarvo.LastWriteProblem.isEmpty() ? QStringLiteral("Fehler %1").arg(result)
                                                              : zarvo.LastWriteProblem;
-        return QStringLiteral("%1 konnte nicht geschrieben werden (%2)").arg(file, why);
+        return Failed(QStringLiteral("%1 konnte nicht geschrieben werden (%2)").arg(file, why));
     }
-    alreadyThere = existed;
-    return QString();
+    return Done(alreadyThere);
 }
 
 // Data and unknown messages: the stored bytes after the type letter, as downloaded.
-QString RawWriter(TZarvo&, const QByteArray& data, const QString& file, bool& alreadyThere)
+FileOutcome RawWriter(TZarvo&, const QByteArray& data, const QString& file)
 {
     const QByteArray body = data.mid(1);
+    bool alreadyThere = false;
     const std::string problem = WriteWholeFile(
         QFile::encodeName(file).toStdString(),
         std::as_bytes(std::span<const char>(body.constData(), static_cast<std::size_t>(body.size()))),
         Existing::AcceptSame, &alreadyThere);
     if (problem.empty())
-        return QString();
-    return QStringLiteral("%1 konnte nicht geschrieben werden (%2)")
-        .arg(file, QString::fromStdString(problem));
+        return Done(alreadyThere);
+    return Failed(QStringLiteral("%1 konnte nicht geschrieben werden (%2)").arg(file, QString::fromStdString(problem)));
 }
 
 QString KindOf(const MessageRow& row, char type)
@@ -64,6 +82,34 @@ QString KindOf(const MessageRow& row, char type)
 }
 
 } // namespace
+
+std::span<const uint8_t> FaxPartOf(const QByteArray& data)
+{
+    if (data.size() <= 2)
+        return {};
+    return {reinterpret_cast<const uint8_t*>(data.constData()) + 2, static_cast<std::size_t>(data.size() - 2)};
+}
+
+void KeepFaxAsReceived(const QByteArray& data, const QString& file, const FaxSaveReport& report, FileOutcome& outcome)
+{
+    if (report.Whole())
+        return;
+    outcome.leftOut = report.pages == 0;
+    const QString ufr = QFileInfo(file).path() + u'/' + QFileInfo(file).completeBaseName() + QStringLiteral(".UFR");
+    const std::span<const uint8_t> fax = FaxPartOf(data);
+    const std::string problem =
+        WriteWholeFile(QFile::encodeName(ufr).toStdString(), std::as_bytes(fax), Existing::AcceptSame);
+    if (!problem.empty()) {
+        // Without the fax as received the missing pages would be lost: the message is not saved.
+        outcome = Failed(QStringLiteral("%1: %2, und %3 konnte nicht geschrieben werden (%4)")
+                             .arg(file, QString::fromStdString(UndrawablePagesText(report.undrawable)), ufr,
+                                  QString::fromStdString(problem)));
+        return;
+    }
+    outcome.extraFiles << QFileInfo(ufr).fileName();
+    outcome.notice = QStringLiteral("%1: %2; das Fax ist so, wie es empfangen wurde, in %3 gesichert.")
+                         .arg(file, QString::fromStdString(UndrawablePagesText(report.undrawable)), ufr);
+}
 
 bool EntryUnreadable(const MessageRow& row)
 {
@@ -120,23 +166,28 @@ QString FolderSink::Store(int number, const MessageRow& row, const tMessageRepor
     allThere = true;
     QStringList files;
     for (const MessageFileWriter& writer : writers) {
-        bool there = false;
-        QString problem;
+        FileOutcome outcome;
         try {
-            problem = writer.Write(m_zarvo, data, base + writer.Suffix, there);
+            outcome = writer.Write(m_zarvo, data, base + writer.Suffix);
         }
         catch (const std::exception& e) {
             // The file layer's texts name the file already ("Datei ... kann nicht ... werden (...)").
             const QString what = QString::fromUtf8(e.what());
-            problem = what.contains(base + writer.Suffix)
-                          ? what
-                          : QStringLiteral("%1 konnte nicht geschrieben werden: %2")
-                                .arg(base + writer.Suffix, what);
+            outcome = Failed(what.contains(base + writer.Suffix)
+                                 ? what
+                                 : QStringLiteral("%1 konnte nicht geschrieben werden: %2")
+                                       .arg(base + writer.Suffix, what));
         }
-        if (!problem.isEmpty())
-            return problem;
-        allThere = allThere && there;
-        files << QStringLiteral("MESS%1").arg(number) + writer.Suffix;
+        if (outcome.Failed())
+            return outcome.reason;
+        if (!outcome.notice.isEmpty())
+            Messages().warning(kAppCaption, outcome.notice);
+        allThere = allThere && outcome.state == FileOutcome::State::AlreadyThere;
+        if (!outcome.leftOut)
+            files << QStringLiteral("MESS%1").arg(number) + writer.Suffix;
+        for (const QString& extra : outcome.extraFiles)
+            if (!files.contains(extra))
+                files << extra;
     }
     m_indexRows.push_back({number, KindOf(row, data.at(0)), row[1], row[5], row[4], files});
     return QString();
@@ -144,9 +195,12 @@ QString FolderSink::Store(int number, const MessageRow& row, const tMessageRepor
 
 QString FolderSink::Finish()
 {
-    const QString problem = AppendToMessageIndex(m_folder, m_indexRows);
+    QString problem = AppendToMessageIndex(m_folder, m_indexRows);
     m_indexRows.clear();
-    return problem;
+    // The new names must survive a power cut before anything relies on them (the erase).
+    if (problem.isEmpty())
+        problem = QString::fromStdString(SyncFolder(QFile::encodeName(m_folder).toStdString()));
+    return problem.isEmpty() ? problem : QStringLiteral("%1: %2").arg(m_folder, problem);
 }
 
 BatchSaver::BatchSaver(TZarvo& zarvo, QString folder) : m_zarvo(zarvo)

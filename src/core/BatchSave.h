@@ -3,6 +3,8 @@
 #include "core/MessageIndex.h"
 #include "core/MessageList.h"
 
+#include "fax/FaxSaveReport.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -10,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace zarvo {
@@ -38,14 +41,33 @@ bool EntryUnreadable(const MessageRow& row);
 // identification, size and time): what an erase may take away without losing anything unseen.
 bool ListShowsSameMessages(const std::vector<MessageRow>& shown, const MessageListData& now);
 
-// One file written for a downloaded message. Returns an empty text when the file is there with
-// exactly the bytes it should hold (`alreadyThere` tells whether it was found so), else why not.
-// A name that exists with other bytes, or as anything but a regular file, is never replaced.
+// What writing one file of a message did. Failed says why; a written fax whose pages could not all
+// be drawn also keeps the fax as received (`extraFiles`) and says so in `notice`.
+struct FileOutcome {
+    enum class State { Written, AlreadyThere, Failed };
+    State state = State::Failed;
+    QString reason;         // Failed: why, in German
+    QString notice;         // done, but worth saying (standard error in a batch run)
+    QStringList extraFiles; // more files written for the message (names within the folder)
+    bool leftOut = false;   // no page could be drawn: the file itself was not written
+    bool Failed() const { return state == State::Failed; }
+};
+
+// One file written for a downloaded message, whole or not at all. A name that exists with other
+// bytes, or as anything but a regular file, is never replaced; one holding exactly these bytes is
+// AlreadyThere.
 struct MessageFileWriter {
     QString Suffix; // ".TIF", ".PDF", ...
-    std::function<QString(TZarvo& zarvo, const QByteArray& data, const QString& file, bool& alreadyThere)>
-        Write;
+    std::function<FileOutcome(TZarvo& zarvo, const QByteArray& data, const QString& file)> Write;
 };
+
+// The fax part of a message data string: after "F" and the page count, the DLE-coded fax.
+std::span<const uint8_t> FaxPartOf(const QByteArray& data);
+
+// The fax as received beside `file` (its name with ".UFR") when pages of it could not be drawn:
+// the file keeps the other pages, the .UFR every byte. Fills the outcome's notice and extra file.
+void KeepFaxAsReceived(const QByteArray& data, const QString& file, const FaxSaveReport& report,
+                       FileOutcome& outcome);
 
 // Where a batch run puts each downloaded message: a folder of MESS<n> files, or the archive.
 class MessageSink {

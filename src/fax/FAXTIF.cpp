@@ -374,8 +374,8 @@ FaxSaveReport FaxTiffWriter::SaveFaxAsTiff(std::span<const uint8_t> faxData, con
     std::ostringstream out(std::ios::binary);
     WritePlanned(out, pages);
     const std::string bytes = std::move(out).str();
-    const std::string problem =
-        WriteWholeFile(tiffFile, std::as_bytes(std::span<const char>(bytes.data(), bytes.size())), existing);
+    const std::string problem = WriteWholeFile(
+        tiffFile, std::as_bytes(std::span<const char>(bytes.data(), bytes.size())), existing, &report.alreadyThere);
     if (!problem.empty())
         throw FaxFileError("Datei " + tiffFile + " kann nicht geschrieben werden (" + problem + ")");
     report.pages = static_cast<int>(pages.size());

@@ -32,12 +32,14 @@ FaxSaveReport SaveFaxAsPdf(std::span<const FaxBytes> pages, const std::string& p
                            Existing existing, bool* alreadyThere)
 {
     const FaxPdf pdf = MakeFaxPdf(pages, paper);
-    const FaxSaveReport report{pdf.pages, pdf.undrawable};
+    FaxSaveReport report{pdf.pages, pdf.undrawable};
     if (pdf.pages == 0)
         return report;
     const std::string problem =
         WriteWholeFile(pdfFile, std::as_bytes(std::span<const char>(pdf.bytes.data(), pdf.bytes.size())),
-                       existing, alreadyThere);
+                       existing, &report.alreadyThere);
+    if (alreadyThere)
+        *alreadyThere = report.alreadyThere;
     if (!problem.empty())
         throw FaxFileError("Datei " + pdfFile + " kann nicht geschrieben werden (" + problem + ")");
     return report;

@@ -11,6 +11,7 @@ namespace zarvo {
 struct FaxSaveReport {
     int pages = 0;
     std::vector<int> undrawable; // 1-based numbers of the fax's pages, ascending
+    bool alreadyThere = false;   // the file held these very bytes already (nothing written)
     bool Whole() const { return undrawable.empty(); }
 };
 

@@ -119,8 +119,9 @@ class TZarvo : public QObject {
     // --- Voice conversion (ZarvoVoice.cpp) ---
     // The WAV file is written whole or not at all; `existing` says what an entry of its name gets
     // (work files are replaced, saved messages never). On result 23 LastWriteProblem says why.
+    // `alreadyThere`, where given, hears whether the file held these very bytes (nothing written).
     quint8 ConvertVoice(const QByteArray& Message, const QString& WavFileName,
-                        Existing existing = Existing::Replace);
+                        Existing existing = Existing::Replace, bool* alreadyThere = nullptr);
     QString LastWriteProblem;
 
     // --- Fax hand-off and TIFF export (ZarvoFax.cpp) ---

@@ -80,7 +80,8 @@ class WorkFileRemover {
 
 } // namespace
 
-quint8 TZarvo::ConvertVoice(const QByteArray& Message, const QString& WavFileName, Existing existing)
+quint8 TZarvo::ConvertVoice(const QByteArray& Message, const QString& WavFileName, Existing existing,
+                            bool* alreadyThere)
 {
     LastWriteProblem.clear();
     if (Message.isEmpty() || Message.at(0) != 'V')
@@ -106,6 +107,8 @@ quint8 TZarvo::ConvertVoice(const QByteArray& Message, const QString& WavFileNam
         ShowStatus(QStringLiteral("Fehler beim Schreiben"));
         return WriteFailed;
     }
+    if (alreadyThere)
+        *alreadyThere = wav.WasAlreadyThere();
     ShowStatus(QStringLiteral("Fertig"));
     return VoiceDone;
 }

@@ -43,6 +43,7 @@ struct Case {
     emu::Faults faults = {};
     int arrivals = 0;           // calls answered during the run, one after each of the first blocks
     bool oldWav = false;        // MESS1.WAV is there with other bytes
+    bool noisyFax = false;      // a third message: a fax whose second page is line noise
 };
 
 Case Faulty(Case c, const emu::Faults& faults)
@@ -84,12 +85,16 @@ TEST(BatchRun, SavesLooksAgainErasesAndEndsWithItsStatus)
         {"an old file is kept", saveAndErase, 1, 0, "MESS1.WAV", true, false, {}, 0, true},
         {"a call during the run is saved first", saveAndErase, 0, 1, nullptr, true, false, {}, 1},
         {"calls keep coming", saveAndErase, 1, 0, "immer wieder neue Nachrichten", true, false, {}, 40},
+        {"a page of line noise: the fax kept as received", {"/STP:OUT", "/DELETE", "/PDF"}, 0, 1,
+         "Seite 2 nicht darstellbar", true, false, {}, 0, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         emu::EmulatorOptions o;
         o.echo = false;
         o.messages = {Voice(), emu::dataMessage(std::vector<std::uint8_t>(100, 7))};
+        if (c.noisyFax)
+            o.messages.push_back(emu::faxMessage({readDemoFile("fax3-1.g3"), std::vector<std::uint8_t>(3000, 0x55)}));
         for (int block = 1; block <= c.arrivals; ++block)
             o.arrivals.push_back({emu::Arrival::When::AfterBlock, block, Voice(0)});
         EmulatorFixture modem(o, 1, (c.port ? QStringLiteral("[Modem]\nComPort=1\n") : QString()) + options);
@@ -130,6 +135,7 @@ TEST(BatchRun, SavesLooksAgainErasesAndEndsWithItsStatus)
             EXPECT_TRUE(QFile::exists(out.filePath("MESS1.WAV")));
             EXPECT_TRUE(QFile::exists(out.filePath("MESS2.DAT")));
             EXPECT_EQ(QFile::exists(out.filePath("MESS3.WAV")), c.arrivals > 0);
+            EXPECT_EQ(QFile::exists(out.filePath("MESS3.UFR")), c.noisyFax);
         }
         if (c.oldWav) {
             QFile old(out.filePath("MESS1.WAV"));
