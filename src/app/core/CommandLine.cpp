@@ -63,7 +63,11 @@ QStringList UsageLines(const QString& logFile)
             QStringLiteral("/DELETE     Löscht die Nachrichten (wird als letztes ausgeführt)"),
             QStringLiteral("/AUTORUN    Minimiert beim Start"),
             QStringLiteral("/LOG        Speichert ein Protokoll in ") + logFile,
-            QStringLiteral("/PDF        Speichert Faxe mit /STP zusätzlich als PDF (MESS<n>.PDF)")};
+            QStringLiteral("/PDF        Speichert Faxe mit /STP zusätzlich als PDF (MESS<n>.PDF)"),
+            QStringLiteral("/?, /H, -h, --help  Zeigt diese Übersicht"),
+            QStringLiteral("-v, --version       Zeigt die Version des Programms"),
+            QStringLiteral("Rückgabewert: 0 alles erledigt; 1 etwas ist fehlgeschlagen, danach wurde nichts "
+                           "gelöscht; 2 der Ordner fehlt oder der Aufruf ist unbrauchbar.")};
 }
 
 } // namespace zarvo
