@@ -66,8 +66,9 @@ QStringList UsageLines(const QString& logFile)
             QStringLiteral("/PDF        Speichert Faxe mit /STP zusätzlich als PDF (MESS<n>.PDF)"),
             QStringLiteral("/?, /H, -h, --help  Zeigt diese Übersicht"),
             QStringLiteral("-v, --version       Zeigt die Version des Programms"),
-            QStringLiteral("Rückgabewert: 0 alles erledigt; 1 etwas ist fehlgeschlagen, danach wurde nichts "
-                           "gelöscht; 2 der Ordner fehlt oder der Aufruf ist unbrauchbar.")};
+            QStringLiteral("Rückgabewert 0: alles erledigt"),
+            QStringLiteral("Rückgabewert 1: etwas ist fehlgeschlagen, danach wurde nichts gelöscht"),
+            QStringLiteral("Rückgabewert 2: der Ordner fehlt oder der Aufruf ist unbrauchbar")};
 }
 
 } // namespace zarvo
