@@ -40,8 +40,13 @@ void BuildProg(QTabWidget* tabs, OptionenPages& ui)
     auto* v = new QVBoxLayout(ui.TSProg);
 
     auto* autostart = new QHBoxLayout;
-    ui.StartmitWin = Named(new QPushButton(QStringLiteral("Autostart mit Windows")), "StartmitWin");
-    ui.NoWinStart = Named(new QPushButton(QStringLiteral("kein Autostart mit Windows")), "NoWinStart");
+    // The captions are the ones users know; the hints say what they do on this desktop.
+    ui.StartmitWin =
+        Named(new QPushButton(QStringLiteral("Autostart mit Windows")), "StartmitWin",
+              QString::fromUtf8("Zarvo bei jeder Anmeldung an der Arbeitsumgebung minimiert starten "
+                                "(Eintrag in ~/.config/autostart)"));
+    ui.NoWinStart = Named(new QPushButton(QStringLiteral("kein Autostart mit Windows")), "NoWinStart",
+                          QString::fromUtf8("Den Autostart-Eintrag von Zarvo entfernen"));
     autostart->addWidget(ui.StartmitWin);
     autostart->addWidget(ui.NoWinStart);
     autostart->addStretch();

@@ -10,7 +10,12 @@ void Print(const QString& caption, const QString& text)
 {
     QString out = text;
     out.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QChar('\r'), QChar('\n'));
-    const QByteArray line = (caption.isEmpty() ? out : caption + QStringLiteral(": ") + out).toLocal8Bit();
+    // "zarvo: " as every other line the program writes there; another caption (such as "Warnung")
+    // follows it.
+    QString prefix = QStringLiteral("zarvo: ");
+    if (!caption.isEmpty() && caption.compare(kAppCaption, Qt::CaseInsensitive) != 0)
+        prefix += caption + QStringLiteral(": ");
+    const QByteArray line = (prefix + out).toLocal8Bit();
     std::fprintf(stderr, "%s\n", line.constData());
     std::fflush(stderr);
 }

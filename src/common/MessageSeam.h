@@ -24,8 +24,9 @@ class MessageSeam {
 // The caption of the application's own boxes.
 inline const QString kAppCaption = QStringLiteral("ZARVO");
 
-// Writes every message to standard error as "<caption>: <text>" (carriage returns become line
-// ends) and answers every question No, so a run without a display never waits for input.
+// Writes every message to standard error as "zarvo: <text>", with a caption other than the
+// program's own after the prefix ("zarvo: Warnung: <text>"); carriage returns become line ends.
+// Every question is answered No, so a run without a display never waits for input.
 class StderrMessages : public MessageSeam {
   public:
     bool question(const QString& caption, const QString& text) override;

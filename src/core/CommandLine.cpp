@@ -74,7 +74,12 @@ QStringList UsageLines(const QString& logFile)
             QStringLiteral("/AUTORUN    Minimiert beim Start"),
             QStringLiteral("/LOG        Speichert ein Protokoll in ") + logFile,
             QStringLiteral("/PDF        Speichert Faxe mit /STP zusätzlich als PDF (MESS<n>.PDF)"),
-            QStringLiteral("/ARCHIV     Speichert alle Nachrichten im Archiv (mit /DELETE: danach löschen)")};
+            QStringLiteral("/ARCHIV     Speichert alle Nachrichten im Archiv (mit /DELETE: danach löschen)"),
+            QStringLiteral("/?, /H, -h, --help  Zeigt diese Übersicht"),
+            QStringLiteral("-v, --version       Zeigt die Version des Programms"),
+            QStringLiteral("Rückgabewert 0: alles erledigt"),
+            QStringLiteral("Rückgabewert 1: etwas ist fehlgeschlagen, danach wurde nichts gelöscht"),
+            QStringLiteral("Rückgabewert 2: der Ordner fehlt oder der Aufruf ist unbrauchbar")};
 }
 
 } // namespace zarvo

@@ -155,7 +155,8 @@ QString SerialProblemText(const SerialProblem& p)
         if (!p.groupMayUse)
             return QStringLiteral("Keine Berechtigung für %1: Das Gerät ist für keine Gruppe freigegeben. "
                                   "Abhilfe: eine udev-Regel mit GROUP=\"dialout\", MODE=\"0660\" (siehe "
-                                  "README), dann sudo usermod -aG dialout $USER und neu anmelden.")
+                                  "/usr/share/doc/zarvo/README.md), dann sudo usermod -aG dialout $USER "
+                                  "und neu anmelden.")
                 .arg(d);
         if (p.groupPending)
             return QStringLiteral("Keine Berechtigung für %1: Der Benutzer gehört inzwischen zur Gruppe %2, "
@@ -167,7 +168,9 @@ QString SerialProblemText(const SerialProblem& p)
     case SerialFailure::InUse:
         if (p.holder == QLatin1String("ModemManager"))
             return QStringLiteral("%1 wird von ModemManager (Prozess %2) benutzt. Eine udev-Regel mit "
-                                  "ID_MM_DEVICE_IGNORE hält ihn vom Modem fern (siehe README).")
+                                  "ID_MM_DEVICE_IGNORE hält ihn vom Modem fern (Vorlage: "
+                                  "/usr/share/doc/zarvo/examples/60-zarvo-modem.rules.example, siehe "
+                                  "/usr/share/doc/zarvo/README.md).")
                 .arg(d)
                 .arg(p.holderPid);
         if (!p.holder.isEmpty())

@@ -155,7 +155,7 @@ TEST_F(Batch, UsageGoesToStandardOutputWithoutTouchingTheModem)
     const BatchRun run = RunHeadless(*modem, {"/?"});
     EXPECT_EQ(run.exitCode, 0);
     const QStringList lines = run.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 7) << run.out.toStdString();
+    ASSERT_EQ(lines.size(), 12) << run.out.toStdString();
     EXPECT_EQ(lines[0], QString::fromUtf8("Folgende Kommandozeilen Optionen sind möglich:"));
     EXPECT_TRUE(lines[4].endsWith("/ZARVO.LOG"));
     EXPECT_TRUE(lines[5].startsWith("/PDF"));

@@ -92,7 +92,7 @@ TEST(HauptStartup, PortThatCannotBeUsedSaysWhyOnStderr)
     w.haupt.FormActivate();
     SetOpenFaultHook(nullptr);
     const QString text = err.Text();
-    EXPECT_TRUE(text.startsWith("ZARVO: " + modem.portPathQ() + " wird von einem anderen Programm benutzt"))
+    EXPECT_TRUE(text.startsWith("zarvo: " + modem.portPathQ() + " wird von einem anderen Programm benutzt"))
         << text.toStdString();
     EXPECT_TRUE(modem.transcript().empty());
     EXPECT_EQ(w.haupt.Zarvo1->PortProblem, text.mid(7).trimmed());

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 namespace zarvo::emu {
@@ -166,6 +167,25 @@ TEST(EmulatorCommandLine, RefusesBadArguments)
         EXPECT_THROW(parseCommandLine(args), UsageError) << args[0];
     EXPECT_TRUE(parseCommandLine({"-h"}).help);
     EXPECT_TRUE(parseCommandLine({"--version"}).version);
+}
+
+// --demo finds share/zarvo/demo beside an installed program; a program elsewhere finds none.
+TEST(EmulatorCommandLine, DemoComesFromTheInstallation)
+{
+    QTemporaryDir root;
+    const std::string demo = root.filePath("usr/share/zarvo/demo").toStdString();
+    std::filesystem::create_directories(demo);
+    std::filesystem::create_directories(root.filePath("usr/bin").toStdString());
+    for (const char* name : {"nachricht1.gsm", "nachricht2.gsm", "fax3-1.g3", "fax3-2.g3", "fax3-3.g3"})
+        std::ofstream(demo + "/" + name, std::ios::binary) << std::string(66, '\xD0');
+    qputenv("XDG_DATA_HOME", root.filePath("none").toUtf8());
+    qputenv("XDG_DATA_DIRS", root.filePath("none").toUtf8());
+
+    CommandLine cl = parseCommandLine({"--link", "m", "--demo"}, root.filePath("usr/bin").toStdString());
+    ASSERT_EQ(cl.options.messages.size(), 3u);
+    EXPECT_EQ(cl.options.messages[1].id, "Demo Sprache 2");
+    EXPECT_EQ(cl.options.messages[2].size, 3); // the fax's pages
+    EXPECT_THROW(parseCommandLine({"--demo"}, root.filePath("elsewhere").toStdString()), UsageError);
 }
 
 } // namespace

@@ -85,7 +85,7 @@ TEST(SerialErrors, TextsNameTheCauseAndTheRemedy)
         {pending, {"Gruppe dialout", "ab- und wieder anmelden"}, {"usermod"}},
         {closed, {"für keine Gruppe freigegeben", "GROUP=\"dialout\"", "usermod -aG dialout"}, {"root"}},
         {held, {"/dev/ttyUSB0 wird von einem anderen Programm benutzt: minicom (Prozess 4711)"}},
-        {manager, {"ModemManager (Prozess 4711)", "ID_MM_DEVICE_IGNORE", "README"}},
+        {manager, {"ModemManager (Prozess 4711)", "ID_MM_DEVICE_IGNORE", "/usr/share/doc/zarvo/README.md"}},
         {problem(SerialFailure::InUse), {"anderen Programm benutzt", "Terminalprogramm"}},
         {problem(SerialFailure::NotFound), {"Gerät /dev/ttyUSB0 nicht gefunden", "eingesteckt"}},
         {problem(SerialFailure::NotSerial), {"keine serielle Schnittstelle", "Optionen"}},

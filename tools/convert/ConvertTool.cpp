@@ -18,8 +18,7 @@ const char* const kUsage =
     "  voice2wav NACHRICHT AUS.wav\n"
     "      NACHRICHT: Datei mit den Nachrichtendaten einer Sprachnachricht (\"V\" und der\n"
     "      DLE-geschützte GSM-Strom). Schreibt eine WAV-Datei (GSM 6.10). Arbeitsdatei ist\n"
-    "      ~~test.gsm in einem Ordner dieses Aufrufs unter $XDG_RUNTIME_DIR/zarvo (mit\n"
-    "      gesetztem $ZARVO_HOME in diesem Ordner); sie wird danach gelöscht.\n"
+    "      ~~test.gsm im Arbeitsordner ($XDG_RUNTIME_DIR/zarvo, mit $ZARVO_HOME dort).\n"
     "  fax2tiff EIN AUS.tif\n"
     "      EIN mit Endung .ufr (beliebige Schreibweise): ein DLE-codiertes Fax; sonst die\n"
     "      Nachrichtendaten eines Faxes (\"F\", Seitenzahl, Fax). Schreibt eine mehrseitige TIFF-Datei.\n"
@@ -35,9 +34,9 @@ const char* const kUsage =
     "      Speichert Seite SEITE (ab 1) als Bild wie das Faxfenster; mit --height-factor 2\n"
     "      steht jede Zeile doppelt.\n"
     "\n"
-    "  --verbose   Fortschritt und Statustexte auf der Standardfehlerausgabe\n"
-    "  --help      dieser Text\n"
-    "  --version   die Version des Programms\n"
+    "  --verbose      Fortschritt und Statustexte auf der Standardfehlerausgabe\n"
+    "  -h, --help     dieser Text\n"
+    "  -v, --version  die Version des Programms\n"
     "\n"
     "Rückgabe: 0 fertig; 1 Umwandlung fehlgeschlagen (Statustext und Ergebniscode auf der\n"
     "Standardfehlerausgabe), auch wenn bei fax2tiff oder fax2pdf eine Seite nicht darstellbar\n"
@@ -64,13 +63,14 @@ CommandLine parse(const QStringList& args)
     CommandLine line;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
-        if (arg == QLatin1String("--verbose") || arg == QLatin1String("-v")) {
+        // -v is the version, as for zarvo; progress only ever comes with the long --verbose.
+        if (arg == QLatin1String("--verbose")) {
             line.verbose = true;
         }
         else if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
             line.help = true;
         }
-        else if (arg == QLatin1String("--version")) {
+        else if (arg == QLatin1String("--version") || arg == QLatin1String("-v")) {
             line.version = true;
         }
         else if (arg == QLatin1String("--height-factor") ||

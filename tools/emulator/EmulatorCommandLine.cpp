@@ -6,6 +6,9 @@
 
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <tuple>
 
@@ -135,7 +138,78 @@ struct Pending {
     bool any() const { return id || state || received || size || at; }
 };
 
+namespace fs = std::filesystem;
+
+// The demo's voice messages and its three-page fax, as the modem stores them after three calls.
+const char* const kDemoVoice[] = {"nachricht1.gsm", "nachricht2.gsm"};
+const char* const kDemoFax[] = {"fax3-1.g3", "fax3-2.g3", "fax3-3.g3"};
+
+bool holdsDemo(const fs::path& folder)
+{
+    std::error_code ec;
+    return !folder.empty() && fs::is_regular_file(folder / kDemoVoice[0], ec) &&
+           fs::is_regular_file(folder / kDemoFax[0], ec);
+}
+
+// The source tree's data folder when `exeDir` lies in a Zarvo build tree (a CMakeCache.txt at most
+// three folders up that names Zarvo_SOURCE_DIR); empty otherwise. Nothing of the build is compiled in.
+fs::path buildTreeData(fs::path dir)
+{
+    const std::string key = "Zarvo_SOURCE_DIR:STATIC=";
+    for (int level = 0; level < 4 && !dir.empty(); ++level) {
+        std::ifstream cache(dir / "CMakeCache.txt");
+        if (cache) {
+            for (std::string line; std::getline(cache, line);)
+                if (line.rfind(key, 0) == 0)
+                    return fs::path(line.substr(key.size())) / "data";
+            return {};
+        }
+        if (dir == dir.parent_path())
+            break;
+        dir = dir.parent_path();
+    }
+    return {};
+}
+
+std::vector<fs::path> xdgDataFolders()
+{
+    std::vector<fs::path> folders;
+    const char* home = std::getenv("XDG_DATA_HOME");
+    const char* user = std::getenv("HOME");
+    if (home && *home == '/')
+        folders.emplace_back(home);
+    else if (user && *user)
+        folders.push_back(fs::path(user) / ".local/share");
+    const char* dirs = std::getenv("XDG_DATA_DIRS");
+    for (const std::string& dir : split(dirs && *dirs ? dirs : "/usr/local/share:/usr/share", ':'))
+        if (!dir.empty() && dir.front() == '/')
+            folders.emplace_back(dir);
+    return folders;
+}
+
 } // namespace
+
+std::string executableDir()
+{
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.parent_path().string();
+}
+
+std::string demoFolder(const std::string& exeDir)
+{
+    std::vector<fs::path> places;
+    if (!exeDir.empty()) {
+        places.push_back(fs::path(exeDir) / ZARVO_DATA_FROM_BIN / "demo");
+        places.push_back(buildTreeData(exeDir) / "demo");
+    }
+    for (const fs::path& dir : xdgDataFolders())
+        places.push_back(dir / "zarvo/demo");
+    for (const fs::path& place : places)
+        if (holdsDemo(place))
+            return place.lexically_normal().string();
+    return {};
+}
 
 SelfModeSettings parseSettings(const std::string& list, SelfModeSettings s)
 {
@@ -171,7 +245,7 @@ SelfModeSettings parseSettings(const std::string& list, SelfModeSettings s)
     return s;
 }
 
-CommandLine parseCommandLine(const std::vector<std::string>& args)
+CommandLine parseCommandLine(const std::vector<std::string>& args, const std::string& exeDir)
 {
     CommandLine cl;
     EmulatorOptions& o = cl.options;
@@ -259,6 +333,21 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         }
         else if (a == "--data") {
             addMessage(dataMessage(readFileBytes(value())));
+        }
+        else if (a == "--demo") {
+            const fs::path folder = demoFolder(exeDir.empty() ? executableDir() : exeDir);
+            if (folder.empty())
+                throw UsageError("--demo: the demo messages are not installed (share/zarvo/demo)");
+            int n = 0;
+            for (const char* name : kDemoVoice) {
+                pending.id = "Demo Sprache " + std::to_string(++n);
+                addMessage(voiceMessage(readFileBytes((folder / name).string())));
+            }
+            std::vector<std::vector<std::uint8_t>> pages;
+            for (const char* name : kDemoFax)
+                pages.push_back(readFileBytes((folder / name).string()));
+            pending.id = "Demo Fax";
+            addMessage(faxMessage(pages));
         }
         else if (a == "--message") {
             const std::string& v = value();
@@ -369,6 +458,8 @@ Messages (in directory order; the switches before a message describe it):
   --time D,H,M           its reception time by the modem clock (default: the clock at start)
   --size N               its directory size
   --at BLOCK:OFFSET      place its header there
+  --demo                 the demo: two voice messages and a three-page fax, from share/zarvo/demo
+                         of the installation (or data/demo of the source tree)
   --arrive WHEN:TYPE:FILE  a call the modem answers while serving (repeatable): WHEN is <n>s
                          (n seconds after start) or b<n> (right after the n-th block answer has
                          gone out); TYPE voice, fax or data, FILE as for --voice, --fax, --data.

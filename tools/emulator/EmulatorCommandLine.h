@@ -21,8 +21,17 @@ struct CommandLine {
 };
 
 // Parses the arguments of zarvo-emulator (without the program name). Message files are read here.
-// Throws UsageError for bad arguments and std::runtime_error for unreadable files.
-CommandLine parseCommandLine(const std::vector<std::string>& args);
+// Throws UsageError for bad arguments and std::runtime_error for unreadable files. `exeDir` is where
+// --demo starts looking for the demo messages (empty: the running program's folder).
+CommandLine parseCommandLine(const std::vector<std::string>& args, const std::string& exeDir = {});
+
+// The folder of the demo messages for a program in `exeDir`: share/zarvo/demo of the installation
+// it belongs to, else, for a program inside its build tree, the source tree's data/demo, else zarvo/demo
+// in the XDG data folders. Empty when none holds them.
+std::string demoFolder(const std::string& exeDir);
+
+// The running program's folder.
+std::string executableDir();
 
 // "MCD=1,MCF=0,MCL=0,MCM=1,MCP=1234,MCR=4,MCV=1,MFI=ZARVO" (any subset, keys without regard to
 // case) applied over `base`. Throws UsageError.
