@@ -12,12 +12,11 @@
 #include "app/UHauptImages.h"
 #include "app/UOptionen.h"
 #include "app/UWave.h"
-#include "core/AnnouncedMessages.h"
-#include "core/NoticeSender.h"
-#include "core/OptionSequences.h"
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
 #include "common/Targets.h"
+#include "core/NoticeSender.h"
+#include "core/OptionSequences.h"
 #include "modem/Zarvo.h"
 
 #include <QAction>
@@ -120,6 +119,9 @@ THaupt::THaupt(QWidget* parent) : QMainWindow(parent)
     setWindowIcon(ApplicationIcon());
     Zarvo1 = new TZarvo(this);
     Zarvo1->setObjectName(QStringLiteral("Zarvo1"));
+    m_inbox = std::make_unique<Inbox>();
+    // The tray's icon and tip follow the messages not listened to, whoever read them.
+    connect(m_inbox.get(), &Inbox::Changed, this, [this] { UpdateTrayMark(); });
     Windows = MakeWindowFinder();
     RAS = std::make_unique<TRAS>();
     BuildLayout();
@@ -248,7 +250,6 @@ void THaupt::FormCreate()
     Zarvo1->StatusPanel = m_panelTarget.get();
     FaxmonActive = TOnlineActive = DFUEActive = false;
     DFUEName.clear();
-    MessageCount = -1;
 
     Action(QStringLiteral("Z_Status"))->setChecked(!Modemstatus->isHidden());
     Action(QStringLiteral("Hilfe"))->setEnabled(LoadHtmlHelp());

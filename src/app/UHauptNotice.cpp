@@ -6,10 +6,11 @@
 
 #include "app/TaskIcon.h"
 #include "app/UHauptImages.h"
-#include "core/AnnouncedMessages.h"
-#include "platform/DBusNotifier.h"
 #include "common/ProgramPaths.h"
+#include "core/AnnouncedMessages.h"
+#include "core/Inbox.h"
 #include "modem/Zarvo.h"
+#include "platform/DBusNotifier.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -70,9 +71,9 @@ void THaupt::SetUpNotice()
 {
     if (m_poll)
         return;
-    m_announced = std::make_unique<AnnouncedMessages>(AnnouncedMessagesFile());
+    m_inbox->UseAnnouncedFile(AnnouncedMessagesFile());
     m_poll =
-        std::make_unique<NewMessagePoll>(*m_announced, PollClock ? PollClock : NewMessagePoll::SteadyClock());
+        std::make_unique<NewMessagePoll>(*m_inbox, PollClock ? PollClock : NewMessagePoll::SteadyClock());
     if (!Notifier) {
         auto notifier = std::make_unique<DBusNotifier>();
         // Installed, the icon is the theme's "zarvo"; run from the build tree, the file itself.
@@ -109,7 +110,6 @@ void THaupt::PollNewMessages()
     const PollResult result = m_poll->Run(host);
     if (result.Outcome == PollOutcome::NewMessages && Notifier)
         Notifier->Send(NoticeFor(result.Fresh));
-    UpdateTrayMark();
 }
 
 void THaupt::NoticeShowExecute()
@@ -120,7 +120,7 @@ void THaupt::NoticeShowExecute()
 
 void THaupt::UpdateTrayMark()
 {
-    const int unheard = m_poll ? m_poll->Unheard() : 0;
+    const int unheard = m_inbox->Unheard();
     const QString hint = TrayHintFor(unheard);
     if (TaskIcon1->Hint() == hint)
         return;

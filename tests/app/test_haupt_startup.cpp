@@ -43,7 +43,7 @@ TEST(HauptStartup, ConfiguredPortConnectsAndWritesOptionsBeforeTheListIsRead)
     EXPECT_FALSE(w.haupt.FirstActivate);
     EXPECT_EQ(w.haupt.Opts.ComPort, 1);
     EXPECT_EQ(w.optionenShown, 0);
-    EXPECT_EQ(w.haupt.MessageCount, 0);
+    EXPECT_EQ(w.haupt.MessageCount(), 0);
     EXPECT_EQ(w.haupt.RowCount(), 1);
 
     // A second activation neither reads the settings nor reconnects; it only checks the memory.
@@ -224,7 +224,7 @@ TEST(HauptStartup, ShowingTheWindowAndReturningFromADialogActivateIt)
     HauptWindows w;
     w.haupt.show();
     w.haupt.activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.haupt.FirstActivate && w.haupt.MessageCount == 0; }, 20000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.haupt.FirstActivate && w.haupt.MessageCount() == 0; }, 20000));
 
     modem.clearTranscript();
     QDialog other(&w.haupt);

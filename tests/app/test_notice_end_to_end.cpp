@@ -107,18 +107,18 @@ TEST(NoticeEndToEnd, AMessageArrivingMidRunIsAnnouncedOnceAndItsActionChecks)
     notifier->Fallback = [&balloons](const Notice& n) { balloons << n.Summary; };
     w.haupt.Notifier = std::move(notifier);
     w.haupt.FormActivate();
-    ASSERT_EQ(w.haupt.MessageCount, 1);
+    ASSERT_EQ(w.haupt.MessageCount(), 1);
     ASSERT_NE(w.haupt.Poll(), nullptr);
     EXPECT_TRUE(modem.emulator().selfMode());
 
-    // Nothing new: one status query an interval, and not a minute earlier.
+    // Nothing new: the status and the newest entry once an interval, and not a minute earlier.
     modem.clearTranscript();
     now += 10 * 60 * 1000 - 1;
     w.haupt.Timer1Timer();
     EXPECT_TRUE(modem.transcript().empty());
     now += 1;
     w.haupt.Timer1Timer();
-    EXPECT_EQ(modem.transcript(), (std::vector<std::string>{"ATE0V1+MSR=0"}));
+    EXPECT_EQ(modem.transcript(), (std::vector<std::string>{"ATE0V1+MSR=0", "ATE0V1+MSR=1"}));
     // Reported for the traffic figure: the command with its CR, and the status line's length.
     std::cout << "[ poll     ] unchanged: " << modem.transcript().front().size() + 1
               << " bytes sent, status line " << w.haupt.Zarvo1->PrevLine.size() << " characters\n";
@@ -169,7 +169,7 @@ TEST(NoticeEndToEnd, AMessageArrivingMidRunIsAnnouncedOnceAndItsActionChecks)
     ASSERT_TRUE(service.send(action));
     ASSERT_TRUE(WaitFor([&] { return !w.boxes.shown.empty(); }));
     EXPECT_EQ(w.boxes.shown.front().caption, "Zarvo");
-    EXPECT_EQ(w.haupt.MessageCount, 2);
+    EXPECT_EQ(w.haupt.MessageCount(), 2);
     EXPECT_TRUE(w.haupt.isVisible());
     EXPECT_TRUE(modem.emulator().selfMode());
 
