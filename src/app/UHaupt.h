@@ -179,7 +179,8 @@ class THaupt : public QMainWindow {
     // --- New-message notice (UHauptNotice.cpp) ---
     // Polls the modem when the interval has passed and announces what is new. Run by the tick.
     void PollNewMessages();
-    // The notice's action "Anzeigen": the window comes forward and checks for new messages.
+    // The notice's action "Anzeigen": the window comes back as from the tray, the notice closes, and
+    // the check for new messages runs from the event loop.
     void NoticeShowExecute();
     // The tray's icon and tip follow the number of messages not listened to.
     void UpdateTrayMark();

@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QTimer>
 
 #include <exception>
 
@@ -114,8 +115,14 @@ void THaupt::PollNewMessages()
 
 void THaupt::NoticeShowExecute()
 {
-    F_WiederExecute();
-    CheckNewMessages();
+    // The window comes back exactly as a click on the tray icon brings it (also from the tray after
+    // a start with /AUTORUN), and the notice goes.
+    TaskIcon1Click();
+    if (Notifier)
+        Notifier->Withdraw();
+    // The check asks its question from the event loop, once the window is back on the screen: asked
+    // at once, its box would be all the user sees of a window the desktop has not shown yet.
+    QTimer::singleShot(0, this, [this] { Guarded([this] { CheckNewMessages(); }); });
 }
 
 void THaupt::UpdateTrayMark()
