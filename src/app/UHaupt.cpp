@@ -56,11 +56,16 @@ class MemoReport : public ReportTarget {
     QPlainTextEdit* m_memo;
 };
 
-// The first status-bar panel as the modem component's status target.
+// The first status-bar panel as the modem component's status target. The panel cuts a long text
+// (a port's reason and remedy) at the window's width; its tip holds the whole of it.
 class PanelStatus : public StatusTarget {
   public:
     explicit PanelStatus(QLabel* panel) : m_panel(panel) {}
-    void setText(const QString& text) override { m_panel->setText(text); }
+    void setText(const QString& text) override
+    {
+        m_panel->setText(text);
+        m_panel->setToolTip(text);
+    }
 
   private:
     QLabel* m_panel;
@@ -381,9 +386,16 @@ void THaupt::ReturnToSelfMode()
         Optionen->ApplyOpts(Opts);
     // Nothing was written without a modem: the port test's failure is what the user must see.
     // The serial layer's reason (permission, busy, unplugged) says more than the bare failure.
-    if (test != 0)
-        StatusPanel0->setText(Zarvo1->PortProblem.isEmpty() ? PortFailureText(Opts.ComPort, test)
-                                                            : Zarvo1->PortProblem);
+    if (test == 0)
+        return;
+    const QString text =
+        Zarvo1->PortProblem.isEmpty() ? PortFailureText(Opts.ComPort, test) : Zarvo1->PortProblem;
+    m_panelTarget->setText(text);
+    // The status log keeps it whole as well (the port test may have written it there already).
+    const QString line = u'-' + text;
+    const QString log = Modemstatus->toPlainText();
+    if (!log.endsWith(line))
+        Modemstatus->appendPlainText(line);
 }
 
 void THaupt::resizeEvent(QResizeEvent* event)
