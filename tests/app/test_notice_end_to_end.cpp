@@ -83,6 +83,37 @@ class PrivateBus {
     QProcess m_process;
 };
 
+// The stand-in service on a private bus, and the program's own connection to that bus.
+struct NoticeBus {
+    explicit NoticeBus(const QString& name)
+        : service(QDBusConnection::connectToBus(bus.address, name + QStringLiteral("-service"))),
+          client(QDBusConnection::connectToBus(bus.address, name + QStringLiteral("-client")))
+    {
+        ready = !bus.address.isEmpty() && service.isConnected() && client.isConnected() &&
+                service.registerVirtualObject(QStringLiteral("/org/freedesktop/Notifications"), &fake) &&
+                service.registerService(QStringLiteral("org.freedesktop.Notifications"));
+    }
+    ~NoticeBus()
+    {
+        service.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
+        QDBusConnection::disconnectFromBus(service.name());
+        QDBusConnection::disconnectFromBus(client.name());
+    }
+    // The user chooses `action` on notice 1.
+    bool Choose(const QString& action)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                         QStringLiteral("org.freedesktop.Notifications"),
+                                                         QStringLiteral("ActionInvoked"));
+        signal << uint(1) << action;
+        return service.send(signal);
+    }
+    PrivateBus bus;
+    QDBusConnection service, client;
+    FakeNotifications fake;
+    bool ready = false;
+};
+
 bool WaitFor(const std::function<bool()>& done, int ms = 20000)
 {
     for (int waited = 0; !done() && waited < ms; waited += 20)
@@ -92,15 +123,10 @@ bool WaitFor(const std::function<bool()>& done, int ms = 20000)
 
 TEST(NoticeEndToEnd, AMessageArrivingMidRunIsAnnouncedOnceAndItsActionChecks)
 {
-    PrivateBus bus;
-    if (bus.address.isEmpty())
+    NoticeBus notices(QStringLiteral("notice"));
+    if (!notices.ready)
         GTEST_SKIP() << "dbus-run-session (package dbus) is missing: no private session bus";
-    QDBusConnection service = QDBusConnection::connectToBus(bus.address, QStringLiteral("notice-service"));
-    QDBusConnection client = QDBusConnection::connectToBus(bus.address, QStringLiteral("notice-client"));
-    ASSERT_TRUE(service.isConnected() && client.isConnected());
-    FakeNotifications fake;
-    ASSERT_TRUE(service.registerVirtualObject(QStringLiteral("/org/freedesktop/Notifications"), &fake));
-    ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    FakeNotifications& fake = notices.fake;
 
     emu::EmulatorOptions o;
     o.messages.push_back(DemoVoice(252)); // heard long ago: no question at the start
@@ -110,7 +136,7 @@ TEST(NoticeEndToEnd, AMessageArrivingMidRunIsAnnouncedOnceAndItsActionChecks)
     HauptWindows w;
     qint64 now = 0;
     w.haupt.PollClock = [&now] { return now; };
-    auto notifier = std::make_unique<DBusNotifier>(client);
+    auto notifier = std::make_unique<DBusNotifier>(notices.client);
     QStringList balloons;
     notifier->Fallback = [&balloons](const Notice& n) { balloons << n.Summary; };
     w.haupt.Notifier = std::move(notifier);
@@ -171,11 +197,7 @@ TEST(NoticeEndToEnd, AMessageArrivingMidRunIsAnnouncedOnceAndItsActionChecks)
     EXPECT_EQ(fake.shown.size(), 1u);
 
     // The user chooses "Anzeigen": the window's own check finds the message and asks.
-    QDBusMessage action = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
-                                                     QStringLiteral("org.freedesktop.Notifications"),
-                                                     QStringLiteral("ActionInvoked"));
-    action << uint(1) << QStringLiteral("anzeigen");
-    ASSERT_TRUE(service.send(action));
+    ASSERT_TRUE(notices.Choose(QStringLiteral("anzeigen")));
     ASSERT_TRUE(WaitFor([&] { return !w.boxes.shown.empty(); }));
     EXPECT_EQ(w.boxes.shown.front().caption, "Zarvo");
     EXPECT_EQ(w.haupt.MessageCount(), 2);
@@ -184,29 +206,20 @@ TEST(NoticeEndToEnd, AMessageArrivingMidRunIsAnnouncedOnceAndItsActionChecks)
     // The window is back: the notice goes from the screen.
     ASSERT_TRUE(WaitFor([&] { return !fake.closed.empty(); }));
     EXPECT_EQ(fake.closed, std::vector<uint>{1});
-
     w.haupt.Notifier.reset();
-    service.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("notice-service"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("notice-client"));
 }
 
 TEST(NoticeEndToEnd, AfterAnAutorunStartTheActionRestoresTheWindowFromTheTray)
 {
-    PrivateBus bus;
-    if (bus.address.isEmpty())
+    NoticeBus notices(QStringLiteral("autorun"));
+    if (!notices.ready)
         GTEST_SKIP() << "dbus-run-session (package dbus) is missing: no private session bus";
-    QDBusConnection service = QDBusConnection::connectToBus(bus.address, QStringLiteral("autorun-service"));
-    QDBusConnection client = QDBusConnection::connectToBus(bus.address, QStringLiteral("autorun-client"));
-    FakeNotifications fake;
-    ASSERT_TRUE(service.registerVirtualObject(QStringLiteral("/org/freedesktop/Notifications"), &fake));
-    ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.Notifications")));
     EmulatorFixture modem({}, 1,
                           "[Modem]\nComPort=1\n" + ModemOptSection() + "[Auto]\nAutonachr=1\nAutonTi=1\n");
     HauptWindows w;
     qint64 now = 0;
     w.haupt.PollClock = [&now] { return now; };
-    w.haupt.Notifier = std::make_unique<DBusNotifier>(client);
+    w.haupt.Notifier = std::make_unique<DBusNotifier>(notices.client);
     w.haupt.Request = RunRequest::Parse({"/AUTORUN"});
     w.haupt.show();
     w.haupt.FormActivate();
@@ -218,22 +231,14 @@ TEST(NoticeEndToEnd, AfterAnAutorunStartTheActionRestoresTheWindowFromTheTray)
     ASSERT_TRUE(modem.emulator().arrive(DemoVoice(255)));
     now += 60 * 1000;
     w.haupt.Timer1Timer();
-    ASSERT_TRUE(WaitFor([&] { return !fake.shown.empty(); }));
-    QDBusMessage action = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
-                                                     QStringLiteral("org.freedesktop.Notifications"),
-                                                     QStringLiteral("ActionInvoked"));
-    action << uint(1) << QStringLiteral("default");
-    ASSERT_TRUE(service.send(action));
+    ASSERT_TRUE(WaitFor([&] { return !notices.fake.shown.empty(); }));
+    ASSERT_TRUE(notices.Choose(QStringLiteral("default")));
     ASSERT_TRUE(WaitFor([&] { return !w.boxes.shown.empty(); }));
     EXPECT_TRUE(w.haupt.isVisible());
     EXPECT_FALSE(w.haupt.isMinimized());
     EXPECT_FALSE(w.haupt.TaskIcon1->Enabled());
-    ASSERT_TRUE(WaitFor([&] { return !fake.closed.empty(); }));
-
+    EXPECT_TRUE(WaitFor([&] { return !notices.fake.closed.empty(); }));
     w.haupt.Notifier.reset();
-    service.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("autorun-service"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("autorun-client"));
 }
 
 TEST(NoticeEndToEnd, WithoutAServiceTheTrayBalloonTakesTheNotice)

@@ -3,6 +3,7 @@
 #include "ModemEmulator.h"
 #include "Shots.h"
 #include "app/About.h"
+#include "app/BatchWait.h"
 #include "app/TaskIcon.h"
 #include "app/UHaupt.h"
 #include "app/UOptionen.h"
@@ -136,6 +137,9 @@ void TakeMainShots(zarvo::shots::Context& c)
     TakeTrayTip(c, haupt, modem, demo, now);
     haupt.Opts.UnAbEn = false;
     haupt.close();
+    // The window of a desktop start that waits for a batch run.
+    zarvo::TBatchWait wait;
+    c.save(&wait, QStringLiteral("batch-wait"));
 }
 
 } // namespace
