@@ -216,6 +216,8 @@ class THaupt : public QMainWindow {
     void DismissModals();
     void SetUpNotice();
     bool PollMayRun() const;
+    // Runs the check for new messages once the window is shown again (after `triesLeft` looks).
+    void CheckOnceShown(int triesLeft);
     void CentreOnScreen();
 
     std::unique_ptr<Inbox> m_inbox;

@@ -16,12 +16,16 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QTimer>
+#include <QWindow>
 
 #include <exception>
 
 namespace zarvo {
 
 namespace {
+
+// Looks for the window to be back on the screen, every 50 ms, before the notice's check.
+constexpr int kShowTries = 40;
 
 // The modem component and the window's states as the poll sees them.
 class HauptPollHost : public PollHost {
@@ -120,9 +124,20 @@ void THaupt::NoticeShowExecute()
     TaskIcon1Click();
     if (Notifier)
         Notifier->Withdraw();
-    // The check asks its question from the event loop, once the window is back on the screen: asked
-    // at once, its box would be all the user sees of a window the desktop has not shown yet.
-    QTimer::singleShot(0, this, [this] { Guarded([this] { CheckNewMessages(); }); });
+    CheckOnceShown(kShowTries);
+}
+
+void THaupt::CheckOnceShown(int triesLeft)
+{
+    // The check asks its question once the desktop shows the window again: a box over a window
+    // still iconic would be all the user sees, and the window manager could keep the window in the
+    // tray. A window manager that never shows it delays the check by two seconds at most.
+    QTimer::singleShot(triesLeft == kShowTries ? 0 : 50, this, [this, triesLeft] {
+        const bool shown = windowHandle() && windowHandle()->isExposed() && !isMinimized();
+        if (!shown && triesLeft > 0 && !m_closed && !m_quitting)
+            return CheckOnceShown(triesLeft - 1);
+        Guarded([this] { CheckNewMessages(); });
+    });
 }
 
 void THaupt::UpdateTrayMark()
