@@ -8,8 +8,8 @@
 #include "app/UHaupt.h"
 #include "app/UOptionen.h"
 #include "app/UWave.h"
-#include "platform/GermanLocale.h"
 #include "common/ProgramPaths.h"
+#include "platform/GermanLocale.h"
 
 #include <QFile>
 #include <QHBoxLayout>
