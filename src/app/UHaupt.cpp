@@ -12,12 +12,11 @@
 #include "app/UHauptImages.h"
 #include "app/UOptionen.h"
 #include "app/UWave.h"
-#include "core/AnnouncedMessages.h"
-#include "core/NoticeSender.h"
-#include "core/OptionSequences.h"
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
 #include "common/Targets.h"
+#include "core/NoticeSender.h"
+#include "core/OptionSequences.h"
 #include "modem/Zarvo.h"
 
 #include <QAction>
@@ -57,11 +56,16 @@ class MemoReport : public ReportTarget {
     QPlainTextEdit* m_memo;
 };
 
-// The first status-bar panel as the modem component's status target.
+// The first status-bar panel as the modem component's status target. The panel cuts a long text
+// (a port's reason and remedy) at the window's width; its tip holds the whole of it.
 class PanelStatus : public StatusTarget {
   public:
     explicit PanelStatus(QLabel* panel) : m_panel(panel) {}
-    void setText(const QString& text) override { m_panel->setText(text); }
+    void setText(const QString& text) override
+    {
+        m_panel->setText(text);
+        m_panel->setToolTip(text);
+    }
 
   private:
     QLabel* m_panel;
@@ -120,6 +124,9 @@ THaupt::THaupt(QWidget* parent) : QMainWindow(parent)
     setWindowIcon(ApplicationIcon());
     Zarvo1 = new TZarvo(this);
     Zarvo1->setObjectName(QStringLiteral("Zarvo1"));
+    m_inbox = std::make_unique<Inbox>();
+    // The tray's icon and tip follow the messages not listened to, whoever read them.
+    connect(m_inbox.get(), &Inbox::Changed, this, [this] { UpdateTrayMark(); });
     Windows = MakeWindowFinder();
     RAS = std::make_unique<TRAS>();
     BuildLayout();
@@ -248,7 +255,6 @@ void THaupt::FormCreate()
     Zarvo1->StatusPanel = m_panelTarget.get();
     FaxmonActive = TOnlineActive = DFUEActive = false;
     DFUEName.clear();
-    MessageCount = -1;
 
     Action(QStringLiteral("Z_Status"))->setChecked(!Modemstatus->isHidden());
     Action(QStringLiteral("Hilfe"))->setEnabled(LoadHtmlHelp());
@@ -380,9 +386,16 @@ void THaupt::ReturnToSelfMode()
         Optionen->ApplyOpts(Opts);
     // Nothing was written without a modem: the port test's failure is what the user must see.
     // The serial layer's reason (permission, busy, unplugged) says more than the bare failure.
-    if (test != 0)
-        StatusPanel0->setText(Zarvo1->PortProblem.isEmpty() ? PortFailureText(Opts.ComPort, test)
-                                                            : Zarvo1->PortProblem);
+    if (test == 0)
+        return;
+    const QString text =
+        Zarvo1->PortProblem.isEmpty() ? PortFailureText(Opts.ComPort, test) : Zarvo1->PortProblem;
+    m_panelTarget->setText(text);
+    // The status log keeps it whole as well (the port test may have written it there already).
+    const QString line = u'-' + text;
+    const QString log = Modemstatus->toPlainText();
+    if (!log.endsWith(line))
+        Modemstatus->appendPlainText(line);
 }
 
 void THaupt::resizeEvent(QResizeEvent* event)

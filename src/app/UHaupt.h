@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ActivationFilter.h"
+#include "core/Inbox.h"
 #include "core/MessageList.h"
 #include "core/ModemAccess.h"
 #include "core/NewMessagePoll.h"
@@ -31,7 +32,6 @@ namespace zarvo {
 class InstanceServer;
 class ModemHoldOff;
 class ShutdownGate;
-class AnnouncedMessages;
 class NoticeSender;
 class TAboutBox;
 class TOptionen;
@@ -47,7 +47,7 @@ class StatusTarget;
 // Split by concern: UHaupt.cpp creation and activation, UHauptActions.cpp the actions and menus,
 // UHauptList.cpp the message list, UHauptCommands.cpp the commands, the tray and closing,
 // UHauptMonitor.cpp the background tick, UHauptCommandLine.cpp the switches, UHauptNotice.cpp the
-// new-message notice.
+// new-message notice. The messages themselves are the Inbox's, which these parts share.
 class THaupt : public QMainWindow {
     Q_OBJECT
   public:
@@ -81,7 +81,6 @@ class THaupt : public QMainWindow {
     bool TOnlineActive = false;
     bool DFUEActive = false;
     QString DFUEName;
-    int MessageCount = -1;
     TOpts Opts;
     RunRequest Request; // the command line
     // On the offscreen platform: nobody can answer a dialog.
@@ -119,6 +118,10 @@ class THaupt : public QMainWindow {
     int RowCount() const;
     // The text of a cell; row 0 is the header.
     QString Cell(int column, int row) const;
+    // Entries the list was built for; -1 before a list or when the status query failed.
+    int MessageCount() const { return m_inbox->MessageCount(); }
+    // The messages as last seen: the list fills from it, the poll updates it, the tray reads it.
+    Inbox& MessageInbox() const { return *m_inbox; }
     static QString TempWavName();
     static QString TempTifName();
     void ShellOpen(const QString& program, const QString& file);
@@ -176,7 +179,8 @@ class THaupt : public QMainWindow {
     // --- New-message notice (UHauptNotice.cpp) ---
     // Polls the modem when the interval has passed and announces what is new. Run by the tick.
     void PollNewMessages();
-    // The notice's action "Anzeigen": the window comes forward and checks for new messages.
+    // The notice's action "Anzeigen": the window comes back as from the tray, the notice closes, and
+    // the check for new messages runs from the event loop.
     void NoticeShowExecute();
     // The tray's icon and tip follow the number of messages not listened to.
     void UpdateTrayMark();
@@ -214,13 +218,14 @@ class THaupt : public QMainWindow {
     void DismissModals();
     void SetUpNotice();
     bool PollMayRun() const;
+    // Runs the check for new messages once the window is shown again (after `triesLeft` looks).
+    void CheckOnceShown(int triesLeft);
     void CentreOnScreen();
 
-    std::unique_ptr<AnnouncedMessages> m_announced;
+    std::unique_ptr<Inbox> m_inbox;
     std::unique_ptr<NewMessagePoll> m_poll;
     std::unique_ptr<ReportTarget> m_memoTarget;
     std::unique_ptr<StatusTarget> m_panelTarget;
-    std::vector<MessageRow> m_rows;
     ActivationFilter m_activation;
     bool m_startingUp = false; // the first activation's work is running
     bool m_checking = false;   // CheckNewMessages is running (its question, its playback)

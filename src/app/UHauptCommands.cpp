@@ -4,10 +4,10 @@
 #include "app/TaskIcon.h"
 #include "app/UHaupt.h"
 #include "app/UOptionen.h"
-#include "core/BatchSave.h"
-#include "core/StatusLogFile.h"
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
+#include "core/BatchSave.h"
+#include "core/StatusLogFile.h"
 #include "modem/Zarvo.h"
 #include "viewer/FaxViewerFactory.h"
 
@@ -34,7 +34,7 @@ void THaupt::AC_SpeicherloeschExecute()
                             QString::fromUtf8("Soll der Speicher wirklich gelöscht werden?"))) {
         // The modem answers calls while the question waits: erase only what the list showed.
         const MessageListData now = ReadMessageList(*Zarvo1);
-        if (ListShowsSameMessages(m_rows, now))
+        if (ListShowsSameMessages(m_inbox->Rows(), now))
             Zarvo1->ClearMemory();
         else
             Messages().information(kAppCaption,
@@ -92,7 +92,7 @@ void THaupt::AC_ModemresetExecute()
 {
     // A malformed reply while writing the options is shown; the list is rebuilt all the same.
     Guarded([this] { ReturnToSelfMode(); });
-    MessageCount = -1;
+    m_inbox->Invalidate();
     CheckNewMessages();
 }
 

@@ -117,28 +117,26 @@ void THaupt::FillMessageList()
 
 void THaupt::ShowList(const MessageListData& list)
 {
-    PBSpeicheraus->setValue(list.UsedPercent);
-    MessageCount = list.MessageCount;
-    m_rows = list.Rows;
+    // The inbox learns the directory from the list (what the list shows needs no notice), and
+    // the tray follows it.
+    m_inbox->SetList(list);
+    const std::vector<MessageRow>& rows = m_inbox->Rows();
+    PBSpeicheraus->setValue(m_inbox->UsedPercent());
     // Row n is message n: the same number stays current, else the first row.
     const int current = CurrentRow();
     SG->clearContents();
-    SG->setRowCount(static_cast<int>(m_rows.size()));
-    for (int r = 0; r < static_cast<int>(m_rows.size()); ++r)
+    SG->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r)
         for (int c = 0; c < kListColumns; ++c) {
-            auto* item = new QTableWidgetItem(m_rows[r][c]);
+            auto* item = new QTableWidgetItem(rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
             SG->setItem(r, c, item);
         }
-    if (!m_rows.empty())
-        SetCurrentRow(current >= 1 && current <= static_cast<int>(m_rows.size()) ? current : 1);
+    if (!rows.empty())
+        SetCurrentRow(current >= 1 && current <= static_cast<int>(rows.size()) ? current : 1);
     FitColumns();
     if (m_shown)
         m_keepCentred = false;
-    // The poll learns the directory from the list, and what the list showed needs no notice.
-    if (m_poll && list.MessageCount >= 0 && list.Reports.size() == list.Rows.size())
-        m_poll->NoteListed(list.Reports);
-    UpdateTrayMark();
     UpdateBusyDisplay();
 }
 
@@ -170,10 +168,10 @@ void THaupt::CheckNewMessagesOnce()
     tMemoryStatus status;
     if (Zarvo1->ReadMemoryStatus(status) != 0)
         return;
-    if (status.CountA + status.CountB == MessageCount)
+    if (status.CountA + status.CountB == m_inbox->MessageCount())
         return;
     FillMessageList();
-    const std::vector<int> fresh = UnlistenedMessages(m_rows);
+    const std::vector<int> fresh = UnlistenedMessages(m_inbox->Rows());
     if (fresh.empty())
         return;
     if (!Messages().question(
@@ -202,7 +200,7 @@ void THaupt::FitColumns()
     int sum = 0;
     for (int c = 0; c < kListColumns; ++c) {
         int widest = ColumnWidth(headerMetrics.horizontalAdvance(MessageListHeaders()[c]), headerPadding);
-        for (const MessageRow& row : m_rows)
+        for (const MessageRow& row : m_inbox->Rows())
             widest = std::max(widest, ColumnWidth(metrics.horizontalAdvance(row[c]), padding));
         SG->setColumnWidth(c, widest);
         sum += widest;
@@ -225,10 +223,7 @@ void THaupt::SGDblClick()
     if (Data.isEmpty())
         return;
     // The download marked it read in the modem.
-    if (m_poll) {
-        m_poll->NoteHeard(row);
-        UpdateTrayMark();
-    }
+    m_inbox->NoteHeard(row);
     if (Data.at(0) == 'F') {
         if (Data.size() > 1)
             ShowFaxMessage(Data);

@@ -6,20 +6,26 @@
 
 #include "app/TaskIcon.h"
 #include "app/UHauptImages.h"
-#include "core/AnnouncedMessages.h"
-#include "platform/DBusNotifier.h"
 #include "common/ProgramPaths.h"
+#include "core/AnnouncedMessages.h"
+#include "core/Inbox.h"
 #include "modem/Zarvo.h"
+#include "platform/DBusNotifier.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QIcon>
+#include <QTimer>
+#include <QWindow>
 
 #include <exception>
 
 namespace zarvo {
 
 namespace {
+
+// Looks for the window to be back on the screen, every 50 ms, before the notice's check.
+constexpr int kShowTries = 40;
 
 // The modem component and the window's states as the poll sees them.
 class HauptPollHost : public PollHost {
@@ -70,9 +76,9 @@ void THaupt::SetUpNotice()
 {
     if (m_poll)
         return;
-    m_announced = std::make_unique<AnnouncedMessages>(AnnouncedMessagesFile());
+    m_inbox->UseAnnouncedFile(AnnouncedMessagesFile());
     m_poll =
-        std::make_unique<NewMessagePoll>(*m_announced, PollClock ? PollClock : NewMessagePoll::SteadyClock());
+        std::make_unique<NewMessagePoll>(*m_inbox, PollClock ? PollClock : NewMessagePoll::SteadyClock());
     if (!Notifier) {
         auto notifier = std::make_unique<DBusNotifier>();
         // Installed, the icon is the theme's "zarvo"; run from the build tree, the file itself.
@@ -109,18 +115,34 @@ void THaupt::PollNewMessages()
     const PollResult result = m_poll->Run(host);
     if (result.Outcome == PollOutcome::NewMessages && Notifier)
         Notifier->Send(NoticeFor(result.Fresh));
-    UpdateTrayMark();
 }
 
 void THaupt::NoticeShowExecute()
 {
-    F_WiederExecute();
-    CheckNewMessages();
+    // The window comes back exactly as a click on the tray icon brings it (also from the tray after
+    // a start with /AUTORUN), and the notice goes.
+    TaskIcon1Click();
+    if (Notifier)
+        Notifier->Withdraw();
+    CheckOnceShown(kShowTries);
+}
+
+void THaupt::CheckOnceShown(int triesLeft)
+{
+    // The check asks its question once the desktop shows the window again: a box over a window
+    // still iconic would be all the user sees, and the window manager could keep the window in the
+    // tray. A window manager that never shows it delays the check by two seconds at most.
+    QTimer::singleShot(triesLeft == kShowTries ? 0 : 50, this, [this, triesLeft] {
+        const bool shown = windowHandle() && windowHandle()->isExposed() && !isMinimized();
+        if (!shown && triesLeft > 0 && !m_closed && !m_quitting)
+            return CheckOnceShown(triesLeft - 1);
+        Guarded([this] { CheckNewMessages(); });
+    });
 }
 
 void THaupt::UpdateTrayMark()
 {
-    const int unheard = m_poll ? m_poll->Unheard() : 0;
+    const int unheard = m_inbox->Unheard();
     const QString hint = TrayHintFor(unheard);
     if (TaskIcon1->Hint() == hint)
         return;

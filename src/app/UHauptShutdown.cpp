@@ -1,10 +1,10 @@
 // THaupt: the user's other runs (a second start, a batch run beside this one) and the end of the
 // program asked for from outside (signals, the end of the session).
 #include "app/UHaupt.h"
-#include "platform/InstanceChannel.h"
 #include "core/ModemHoldOff.h"
 #include "core/ShutdownGate.h"
 #include "modem/Zarvo.h"
+#include "platform/InstanceChannel.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -46,7 +46,7 @@ void THaupt::SetInstanceServer(InstanceServer* server)
         // The batch run may have saved and erased messages: read the list again.
         QTimer::singleShot(0, this, [this] {
             Guarded([this] {
-                MessageCount = -1;
+                m_inbox->Invalidate();
                 CheckNewMessages();
                 UpdateBusyDisplay();
             });

@@ -1,32 +1,34 @@
 // zarvo: the desktop program for the message modem.
 #include "app/About.h"
+#include "app/BatchWait.h"
 #include "app/UHaupt.h"
 #include "app/UHauptImages.h"
 #include "app/UOptionen.h"
 #include "app/UWave.h"
+#include "common/MessageSeam.h"
+#include "common/ProgramPaths.h"
 #include "core/BatchRun.h"
 #include "core/CommandLine.h"
 #include "core/RunRequest.h"
+#include "core/StartMode.h"
 #include "modem/Zarvo.h"
 #include "platform/DisplayProbe.h"
 #include "platform/GermanLocale.h"
 #include "platform/InstanceChannel.h"
 #include "platform/QtMessageRoute.h"
 #include "platform/SignalBridge.h"
-#include "core/StartMode.h"
-#include "common/MessageSeam.h"
-#include "common/ProgramPaths.h"
 #include "viewer/FaxViewerFactory.h"
 #include "viewer/MessageBoxes.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QTimer>
 #include <QPlainTextEdit>
 #include <QSessionManager>
 #include <QStringList>
+#include <QTimer>
 
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -66,8 +68,9 @@ int RunBatch(int argc, char** argv, const zarvo::RunRequest& request)
         QTimer forceEnd;
         forceEnd.setSingleShot(true);
         QObject::connect(&forceEnd, &QTimer::timeout, [] {
-            PrintLines(stderr, {QString::fromUtf8("zarvo: Das Beenden dauerte zu lange; Zarvo endet, ohne auf "
-                                                  "das Modem zu warten.")});
+            PrintLines(stderr,
+                       {QString::fromUtf8("zarvo: Das Beenden dauerte zu lange; Zarvo endet, ohne auf "
+                                          "das Modem zu warten.")});
             zarvo::ProgramPaths::removeWorkFolders();
             ::_exit(1);
         });
@@ -162,12 +165,31 @@ int main(int argc, char** argv)
     zarvo::UserInstance instance(zarvo::ProgramPaths::userFolders().runtime);
     QObject::connect(&signals_, &zarvo::SignalBridge::Received, &instance, [&instance] { instance.Abort(); });
 
-    // One program per user; a batch run beside it has the modem held off while it works.
+    // One program per user; a batch run beside it has the modem held off while it works. A batch run
+    // that owns the modem is waited for, in a small window a desktop user sees.
+    bool notWaiting = false;
+    std::unique_ptr<zarvo::TBatchWait> waitWindow;
+    if (!headless)
+        instance.BatchWait = [&](bool waiting) {
+            if (!waitWindow) {
+                waitWindow = std::make_unique<zarvo::TBatchWait>();
+                QObject::connect(waitWindow.get(), &zarvo::TBatchWait::Cancelled, &instance, [&] {
+                    notWaiting = true;
+                    instance.Abort();
+                });
+            }
+            waitWindow->setVisible(waiting);
+        };
     // A start with fax files hands them over and leaves the running program's window where it is.
     const zarvo::UserInstance::Outcome outcome =
         instance.StartDesktop(!request.autorun && request.openFiles.isEmpty());
+    waitWindow.reset();
     if (outcome == zarvo::UserInstance::Outcome::ShownOther)
         return instance.HandOver(request.openFiles) ? 0 : 1;
+    if (outcome == zarvo::UserInstance::Outcome::Refused && notWaiting) {
+        zarvo::SetMessages(nullptr);
+        return 0;
+    }
     if (outcome == zarvo::UserInstance::Outcome::Refused) {
         zarvo::Messages().error(zarvo::kAppCaption, instance.Message());
         zarvo::SetMessages(nullptr);

@@ -11,6 +11,36 @@
 
 namespace zarvo {
 
+namespace {
+
+// A key is written in double quotes, with backslash escapes for quotes and backslashes, so an
+// identification with blanks at its end reads back as it was written.
+QString QuotedKey(const QString& key)
+{
+    QString quoted = key;
+    quoted.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\""));
+    return u'"' + quoted + u'"';
+}
+
+// A quoted line, or a key of an older file: unquoted, blanks around it were never part of it.
+QString UnquotedKey(QString line)
+{
+    if (line.endsWith(u'\r'))
+        line.chop(1);
+    if (line.size() < 2 || !line.startsWith(u'"') || !line.endsWith(u'"'))
+        return line.trimmed();
+    QString key;
+    key.reserve(line.size());
+    for (qsizetype i = 1; i + 1 < line.size(); ++i) {
+        if (line[i] == u'\\' && i + 2 < line.size())
+            ++i;
+        key += line[i];
+    }
+    return key;
+}
+
+} // namespace
+
 AnnouncedMessages::AnnouncedMessages(QString fileName) : m_fileName(std::move(fileName))
 {
     Load();
@@ -68,7 +98,7 @@ void AnnouncedMessages::Load()
         return;
     const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
     for (const QString& line : lines)
-        m_keys.insert(line.trimmed());
+        m_keys.insert(UnquotedKey(line));
     m_keys.remove(QString());
 }
 
@@ -83,7 +113,7 @@ void AnnouncedMessages::Save() const
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
         return;
     for (const QString& line : lines)
-        file.write(line.toUtf8() + '\n');
+        file.write(QuotedKey(line).toUtf8() + '\n');
     file.commit();
 }
 

@@ -11,7 +11,8 @@ namespace zarvo {
 
 // The messages a notice has already named, kept in a small file in the settings folder so that a
 // restart of the program does not announce them again. One key per line; a file that cannot be
-// read counts as empty, one that cannot be written is tried again at the next change.
+// read counts as empty, one that cannot be written is tried again at the next change. Keys are
+// written quoted; unquoted lines of older files are still read.
 class AnnouncedMessages {
   public:
     explicit AnnouncedMessages(QString fileName = {});

@@ -1,7 +1,7 @@
 // The new-message poll's decisions: when to ask the modem and what counts as new.
 #include "core/NewMessagePoll.h"
 
-#include "core/AnnouncedMessages.h"
+#include "core/Inbox.h"
 
 #include <QElapsedTimer>
 
@@ -19,8 +19,7 @@ NewMessagePoll::Clock NewMessagePoll::SteadyClock()
     };
 }
 
-NewMessagePoll::NewMessagePoll(AnnouncedMessages& announced, Clock clock)
-    : m_announced(announced), m_clock(std::move(clock))
+NewMessagePoll::NewMessagePoll(Inbox& inbox, Clock clock) : m_inbox(inbox), m_clock(std::move(clock))
 {
     // The start-up reads the list itself: the first poll comes one interval later.
     m_lastEnd = m_clock();
@@ -71,59 +70,37 @@ PollResult NewMessagePoll::Poll(PollHost& host)
     const std::optional<int> count = host.ReadEntryCount();
     if (!count || *count < 0)
         return {PollOutcome::NoAnswer, {}};
-    const int known = static_cast<int>(m_directory.size());
-    if (m_known && *count == known)
-        return {PollOutcome::Unchanged, {}};
-    // More entries: only the new ones are read. Fewer (an erase, perhaps refilled) or nothing known
-    // yet: the whole directory.
-    const bool grew = m_known && *count > known;
-    std::vector<tMessageReport> directory = grew ? m_directory : std::vector<tMessageReport>{};
-    const int first = grew ? known + 1 : 1;
+    const std::vector<tMessageReport>& known = m_inbox.Directory();
+    const int knownCount = static_cast<int>(known.size());
+    // The same number of entries may still be other messages: the memory erased and filled again
+    // between two polls. The newest entry tells, since a refill ends with a message it never held.
+    std::optional<tMessageReport> newest;
+    if (m_inbox.Known() && *count == knownCount) {
+        if (*count == 0)
+            return {PollOutcome::Unchanged, {}};
+        newest = host.ReadEntry(*count);
+        if (!newest)
+            return {PollOutcome::NoAnswer, {}};
+        if (SameMessage(*newest, known.back())) {
+            m_inbox.Refresh(*count, *newest);
+            return {PollOutcome::Unchanged, {}};
+        }
+    }
+    // More entries: only the new ones are read. Fewer (an erase, perhaps refilled), other ones or
+    // nothing known yet: the whole directory.
+    const bool grew = m_inbox.Known() && *count > knownCount;
+    std::vector<tMessageReport> directory = grew ? known : std::vector<tMessageReport>{};
+    const int first = grew ? knownCount + 1 : 1;
     for (int index = first; index <= *count; ++index) {
-        const std::optional<tMessageReport> entry = host.ReadEntry(index);
+        std::optional<tMessageReport> entry = index == *count && newest ? newest : host.ReadEntry(index);
         if (!entry)
             return {PollOutcome::NoAnswer, {}}; // what was known stays; the next poll reads again
         directory.push_back(*entry);
     }
-    m_directory = std::move(directory);
-    m_known = true;
-    if (!grew)
-        m_announced.Retain(m_directory);
-
-    PollResult result{PollOutcome::NothingNew, {}};
-    for (auto it = m_directory.begin() + (first - 1); it != m_directory.end(); ++it)
-        if (!it->Listened && !m_announced.Contains(*it))
-            result.Fresh.push_back(*it);
-    if (!result.Fresh.empty()) {
-        m_announced.Add(result.Fresh);
+    PollResult result{PollOutcome::NothingNew, m_inbox.Update(std::move(directory), first, !grew)};
+    if (!result.Fresh.empty())
         result.Outcome = PollOutcome::NewMessages;
-    }
     return result;
-}
-
-void NewMessagePoll::NoteListed(const std::vector<tMessageReport>& directory)
-{
-    m_directory = directory;
-    m_known = true;
-    m_announced.Retain(directory);
-    std::vector<tMessageReport> unheard;
-    std::copy_if(directory.begin(), directory.end(), std::back_inserter(unheard),
-                 [](const tMessageReport& r) { return !r.Listened; });
-    m_announced.Add(unheard);
-}
-
-void NewMessagePoll::NoteHeard(int index)
-{
-    if (index >= 1 && index <= static_cast<int>(m_directory.size())) {
-        m_directory[index - 1].Listened = true;
-        m_directory[index - 1].Downloaded = true;
-    }
-}
-
-int NewMessagePoll::Unheard() const
-{
-    return static_cast<int>(std::count_if(m_directory.begin(), m_directory.end(),
-                                          [](const tMessageReport& r) { return !r.Listened; }));
 }
 
 } // namespace zarvo

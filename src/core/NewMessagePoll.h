@@ -10,7 +10,7 @@
 
 namespace zarvo {
 
-class AnnouncedMessages;
+class Inbox;
 
 // The interval the options dialog offers, in minutes.
 inline constexpr int kNoticeMinMinutes = 1;
@@ -37,7 +37,7 @@ enum class PollOutcome {
     NotIdle,     // the modem component was busy; tried again after the next interval
     HeldOff,     // the port was held off for another program; the same
     NoAnswer,    // the modem did not answer (or is busy with a call); the same
-    Unchanged,   // the number of entries is what it was: nothing more was read
+    Unchanged,   // the same number of entries, and the newest is the message it was
     NothingNew,  // entries were read, but none is both unheard and not yet announced
     NewMessages, // Fresh holds the entries to announce; they now count as announced
 };
@@ -48,15 +48,16 @@ struct PollResult {
 };
 
 // The new-message poll without widgets: decides when to ask the modem, reads only what is new, and
-// tells which entries deserve a notice. The interval runs from the end of the last poll, so polls
-// never pile up behind a long download; a poll never runs inside another (waits are nested loops).
+// tells which entries deserve a notice; what it reads goes into the inbox. The interval runs from the end of
+// the last poll, so polls never pile up behind a long download; a poll never runs inside another (waits are
+// nested loops).
 class NewMessagePoll {
   public:
     // A monotonic clock in milliseconds.
     using Clock = std::function<qint64()>;
     static Clock SteadyClock();
 
-    NewMessagePoll(AnnouncedMessages& announced, Clock clock = SteadyClock());
+    NewMessagePoll(Inbox& inbox, Clock clock = SteadyClock());
 
     // From the settings: on or off, and the interval in minutes (kept within 1..1440).
     void Configure(bool enabled, int minutes);
@@ -67,27 +68,15 @@ class NewMessagePoll {
     // Polls when due and the host allows it.
     PollResult Run(PollHost& host);
 
-    // The window built its list from the whole directory: these entries are known, and shown, so
-    // the poll does not announce them.
-    void NoteListed(const std::vector<tMessageReport>& directory);
-
-    // Message `index` (1-based) was downloaded, which marks it read in the modem.
-    void NoteHeard(int index);
-
-    // Entries not yet listened to, as far as the last list or poll knows.
-    int Unheard() const;
-
   private:
     PollResult Poll(PollHost& host);
 
-    AnnouncedMessages& m_announced;
+    Inbox& m_inbox;
     Clock m_clock;
     bool m_enabled = false;
     qint64 m_intervalMs = 10 * 60 * 1000;
     qint64 m_lastEnd = 0;
     bool m_running = false;
-    bool m_known = false; // m_directory holds the whole directory as last seen
-    std::vector<tMessageReport> m_directory;
 };
 
 } // namespace zarvo

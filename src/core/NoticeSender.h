@@ -28,6 +28,8 @@ class NoticeSender : public QObject {
   public:
     using QObject::QObject;
     virtual void Send(const Notice& notice) = 0;
+    // The window was brought back for the notice: the notice leaves the screen.
+    virtual void Withdraw() {}
 
   signals:
     void ShowRequested();

@@ -13,8 +13,11 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
 const QString kInterface = QStringLiteral("org.freedesktop.Notifications");
-// The key of the action "Anzeigen"; "default" is what a click on the notice itself sends.
+// The key of the action "Anzeigen"; "default" is what a click on the notice itself sends. The
+// default action's label is not shown by most services, and where one lists it, an empty label
+// keeps it from showing "Anzeigen" twice.
 const QString kShowAction = QStringLiteral("anzeigen");
+const QString kDefaultAction = QStringLiteral("default");
 
 } // namespace
 
@@ -40,9 +43,8 @@ void DBusNotifier::Send(const Notice& notice)
     hints.insert(QStringLiteral("category"), QStringLiteral("im.received"));
     // Notify(app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout)
     call << QStringLiteral("Zarvo") << m_shownId << IconName << notice.Summary << notice.Body
-         << QStringList{kShowAction, QStringLiteral("Anzeigen"), QStringLiteral("default"),
-                        QStringLiteral("Anzeigen")}
-         << hints << qint32(-1);
+         << QStringList{kShowAction, QStringLiteral("Anzeigen"), kDefaultAction, QString()} << hints
+         << qint32(-1);
     // Services are often started on demand: call, and fall back on an error reply rather than
     // asking first whether the name is taken.
     auto* watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);
@@ -60,8 +62,20 @@ void DBusNotifier::OnActionInvoked(uint id, const QString& action)
 {
     if (id == 0 || id != m_shownId)
         return;
-    if (action == kShowAction || action == u"default")
+    if (action == kShowAction || action == kDefaultAction)
         emit ShowRequested();
+}
+
+void DBusNotifier::Withdraw()
+{
+    if (m_shownId == 0 || !m_bus.isConnected())
+        return;
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(kService, kPath, kInterface, QStringLiteral("CloseNotification"));
+    call << m_shownId;
+    m_shownId = 0;
+    // Nothing waits for the answer: a notice the service already closed is no error to show.
+    m_bus.call(call, QDBus::NoBlock);
 }
 
 void DBusNotifier::OnClosed(uint id, uint /*reason*/)

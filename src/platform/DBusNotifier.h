@@ -24,6 +24,8 @@ class DBusNotifier : public NoticeSender {
     std::function<void(const Notice&)> Fallback;
 
     void Send(const Notice& notice) override;
+    // Closes the notice shown now (CloseNotification with the id Notify returned).
+    void Withdraw() override;
 
   private slots:
     void OnActionInvoked(uint id, const QString& action);

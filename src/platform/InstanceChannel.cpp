@@ -48,20 +48,47 @@ bool InstanceServer::Listen(const QString& socketPath)
     return m_server->listen(socketPath);
 }
 
+namespace {
+// Set on a connection once it sent a whole line: it is no longer idle.
+const char kSpoke[] = "zarvoSpoke";
+} // namespace
+
 void InstanceServer::Accept()
 {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        // Requests are one short line: a client cannot make the buffer grow.
+        socket->setReadBufferSize(4 * InstanceProtocol::kMaxLine);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Read(socket); });
         connect(socket, &QLocalSocket::disconnected, this, [this, socket] { Gone(socket); });
+        QTimer::singleShot(IdleLimitMs, socket, [this, socket] {
+            if (!socket->property(kSpoke).toBool())
+                Drop(socket);
+        });
         if (socket->bytesAvailable() > 0)
             Read(socket);
     }
 }
 
+void InstanceServer::Drop(QLocalSocket* socket)
+{
+    disconnect(socket, nullptr, this, nullptr);
+    Gone(socket);
+    socket->abort();
+}
+
 void InstanceServer::Read(QLocalSocket* socket)
 {
-    while (socket->canReadLine()) {
-        const QByteArray line = socket->readLine().trimmed();
+    for (;;) {
+        if (!socket->canReadLine()) {
+            if (socket->bytesAvailable() > InstanceProtocol::kMaxLine)
+                Drop(socket);
+            return;
+        }
+        const QByteArray raw = socket->readLine(4 * InstanceProtocol::kMaxLine + 1);
+        if (raw.size() > InstanceProtocol::kMaxLine + 2) // a CR and a LF at most besides the request
+            return Drop(socket);
+        socket->setProperty(kSpoke, true);
+        const QByteArray line = raw.trimmed();
         if (m_role == Role::Batch) {
             SendLine(socket, InstanceProtocol::kBatch);
         }
@@ -114,8 +141,11 @@ void InstanceServer::Grant()
 
 void InstanceServer::Heartbeat()
 {
+    // A client that does not read would have its WAIT lines pile up here: the next one goes only
+    // when the last one left.
     for (qsizetype i = m_granted ? 1 : 0; i < m_holders.size(); ++i)
-        SendLine(m_holders[i], InstanceProtocol::kWait);
+        if (m_holders[i]->bytesToWrite() == 0)
+            SendLine(m_holders[i], InstanceProtocol::kWait);
 }
 
 // --- HoldOffClient ---
@@ -241,7 +271,17 @@ UserInstance::Outcome UserInstance::StartDesktop(bool askToShow, int answerMs)
     MakeFolder(m_folder);
     QElapsedTimer silent;
     silent.start();
-    bool toldWaiting = false;
+    QElapsedTimer batch;
+    // The wait window goes whichever way this start ends.
+    struct WaitShown {
+        std::function<void(bool)>& tell;
+        bool shown = false;
+        ~WaitShown()
+        {
+            if (shown && tell)
+                tell(false);
+        }
+    } waiting{BatchWait};
     while (!m_aborted) {
         if (Own(InstanceServer::Role::Desktop))
             return Outcome::Owner;
@@ -251,13 +291,25 @@ UserInstance::Outcome UserInstance::StartDesktop(bool askToShow, int answerMs)
             return Outcome::ShownOther;
         if (answer == HoldOffClient::Answer::Batch) {
             // A batch run saves the messages right now; the desktop program starts when it is done.
-            if (!toldWaiting)
+            if (!waiting.shown) {
                 std::fprintf(stderr, "%s\n",
                              QString::fromUtf8("zarvo: Ein Stapellauf arbeitet gerade mit dem Modem; Zarvo "
                                                "startet, sobald er fertig ist.")
                                  .toLocal8Bit()
                                  .constData());
-            toldWaiting = true;
+                waiting.shown = true;
+                batch.start();
+                if (BatchWait)
+                    BatchWait(true);
+            }
+            else if (batch.elapsed() >= BatchWaitLimitMs) {
+                m_message = QString::fromUtf8("Ein Stapellauf von Zarvo%1 arbeitet seit %2 Minuten mit dem "
+                                              "Modem und ist noch nicht fertig. Zarvo startet nicht; "
+                                              "versuchen Sie es später noch einmal.")
+                                .arg(Holder(m_lock))
+                                .arg(BatchWaitLimitMs / 60000);
+                return Outcome::Refused;
+            }
             silent.restart();
         }
         else if (silent.elapsed() >= answerMs) {

@@ -25,6 +25,8 @@ class QLocalSocket;
 //   "OPEN <path>"  a start with a fax file (a file manager's "open with"): the owner shows the file
 //           in a fax window and answers "SHOWN";
 //   a batch run that owns the lock answers every request with "BATCH".
+// A line longer than kMaxLine, or a client silent for IdleLimitMs after connecting, is dropped; a
+// waiting client that does not read its WAIT lines gets no more of them until it does.
 namespace zarvo {
 
 namespace InstanceProtocol {
@@ -36,6 +38,8 @@ inline constexpr char kWait[] = "WAIT";
 inline constexpr char kHeld[] = "HELD";
 inline constexpr char kBatch[] = "BATCH";
 inline constexpr char kOpen[] = "OPEN "; // followed by an absolute path
+// The longest request line, without its line end: "OPEN " and a path of up to PATH_MAX bytes.
+inline constexpr int kMaxLine = 5 + 4096;
 } // namespace InstanceProtocol
 
 // The owner's side of the socket.
@@ -54,6 +58,8 @@ class InstanceServer : public HoldRequests {
     bool Granted() const { return m_granted; }
     // The modem is held off now: the first waiting batch run may go on (later ones wait their turn).
     void Grant() override;
+    // A client that sends no whole line for this long after connecting is dropped.
+    int IdleLimitMs = 10000;
 
   signals:
     void ShowRequested();
@@ -64,6 +70,7 @@ class InstanceServer : public HoldRequests {
     void Accept();
     void Read(QLocalSocket* socket);
     void Gone(QLocalSocket* socket);
+    void Drop(QLocalSocket* socket);
     void Heartbeat();
 
     Role m_role;
@@ -108,8 +115,13 @@ class UserInstance : public QObject {
     explicit UserInstance(const QString& folder, QObject* parent = nullptr);
     ~UserInstance() override;
 
-    // `askToShow` false (a start with /AUTORUN): the running program stays where it is.
+    // `askToShow` false (a start with /AUTORUN): the running program stays where it is. An owner
+    // that is a batch run is waited for, at most BatchWaitLimitMs; BatchWait tells when that wait
+    // begins (true) and ends (false), so the user sees why nothing shows yet.
     Outcome StartDesktop(bool askToShow, int answerMs = 5000);
+    std::function<void(bool waiting)> BatchWait;
+    // A batch run saves and erases every message; longer than this it is taken for hung.
+    int BatchWaitLimitMs = 15 * 60 * 1000;
     Outcome StartBatch(int answerMs = 5000);
     void Abort()
     {

@@ -6,20 +6,23 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 
 namespace zarvo {
 
 namespace {
 
-int g_writeFd = -1;
+// Read by the handler, which may interrupt any instruction: only this type is safe there.
+volatile sig_atomic_t g_writeFd = -1;
 
 void Handler(int signalNumber)
 {
     // Only async-signal-safe calls here.
     const int saved = errno;
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
-    if (g_writeFd >= 0) {
-        [[maybe_unused]] const ssize_t written = ::write(g_writeFd, &byte, 1);
+    const int fd = g_writeFd;
+    if (fd >= 0) {
+        [[maybe_unused]] const ssize_t written = ::write(fd, &byte, 1);
     }
     errno = saved;
 }

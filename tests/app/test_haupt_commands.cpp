@@ -141,7 +141,7 @@ TEST(HauptCommands, ReloadReconnectsAndAlwaysRebuilds)
     ASSERT_FALSE(t.empty());
     EXPECT_EQ(t.front(), "AT+MCL=0");
     EXPECT_EQ(CountOf(t, "ATE0V1+MSR=3"), 1); // rebuilt although the count did not change
-    EXPECT_EQ(w.haupt.MessageCount, 3);
+    EXPECT_EQ(w.haupt.MessageCount(), 3);
 }
 
 TEST(HauptCommands, StatusLogToggleAndClipboard)

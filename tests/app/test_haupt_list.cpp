@@ -39,7 +39,7 @@ TEST(HauptList, ColumnsAndTextsForEveryType)
     HauptWindows w;
     w.haupt.FormActivate();
     ASSERT_EQ(w.haupt.RowCount(), 5);
-    EXPECT_EQ(w.haupt.MessageCount, 4);
+    EXPECT_EQ(w.haupt.MessageCount(), 4);
     const THaupt& h = w.haupt;
     EXPECT_EQ(h.Cell(0, 0), "Typ");
     EXPECT_EQ(h.Cell(2, 0), QString::fromUtf8("Abgehört"));
@@ -114,7 +114,7 @@ TEST(HauptList, FailedStatusQueryGivesAnEmptyListNotStaleRows)
     modem.setFaults(f);
     w.haupt.FillMessageList();
     EXPECT_EQ(w.haupt.RowCount(), 1);
-    EXPECT_EQ(w.haupt.MessageCount, -1);
+    EXPECT_EQ(w.haupt.MessageCount(), -1);
     EXPECT_EQ(w.haupt.PBSpeicheraus->value(), 0);
 
     // A malformed directory entry keeps its (blank) row and is reported once.
@@ -195,7 +195,7 @@ TEST(HauptList, PlaybackSurvivesARebuildThatRemovesItsRows)
     EXPECT_EQ(w.boxes.shown.size(), 1u);
     // The deferred check ran after the playback and shows the emptied memory.
     EXPECT_EQ(w.haupt.RowCount(), 1);
-    EXPECT_EQ(w.haupt.MessageCount, 0);
+    EXPECT_EQ(w.haupt.MessageCount(), 0);
 }
 
 TEST(HauptList, FaxViewTwoWritesTheTiffAndStartsTheProgram)

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QTemporaryFile>
 #include <QTest>
@@ -43,7 +44,7 @@ TEST(HauptStartup, ConfiguredPortConnectsAndWritesOptionsBeforeTheListIsRead)
     EXPECT_FALSE(w.haupt.FirstActivate);
     EXPECT_EQ(w.haupt.Opts.ComPort, 1);
     EXPECT_EQ(w.optionenShown, 0);
-    EXPECT_EQ(w.haupt.MessageCount, 0);
+    EXPECT_EQ(w.haupt.MessageCount(), 0);
     EXPECT_EQ(w.haupt.RowCount(), 1);
 
     // A second activation neither reads the settings nor reconnects; it only checks the memory.
@@ -96,6 +97,9 @@ TEST(HauptStartup, PortThatCannotBeUsedSaysWhyOnStderr)
         << text.toStdString();
     EXPECT_TRUE(modem.transcript().empty());
     EXPECT_EQ(w.haupt.Zarvo1->PortProblem, text.mid(7).trimmed());
+    // The status bar may cut the reason: its tip and the status log hold all of it.
+    EXPECT_EQ(w.haupt.StatusPanel0->toolTip(), w.haupt.Zarvo1->PortProblem);
+    EXPECT_TRUE(w.haupt.Modemstatus->toPlainText().contains(w.haupt.Zarvo1->PortProblem));
 }
 
 TEST(HauptStartup, ForcedPortSendsNoPortTest)
@@ -216,6 +220,8 @@ TEST(HauptStartup, WithoutTheModemTheFailureStaysShown)
     EXPECT_EQ(CountOf(modem.transcript(), "ATE0#MDL?"), 1);
     EXPECT_TRUE(OptionWrites(modem.transcript()).empty());
     EXPECT_EQ(w.haupt.StatusPanel0->text(), QStringLiteral("Am Com1 befindet sich kein USR Modem"));
+    EXPECT_EQ(w.haupt.StatusPanel0->toolTip(), w.haupt.StatusPanel0->text());
+    EXPECT_TRUE(w.haupt.Modemstatus->toPlainText().endsWith("-Am Com1 befindet sich kein USR Modem"));
 }
 
 TEST(HauptStartup, ShowingTheWindowAndReturningFromADialogActivateIt)
@@ -224,7 +230,8 @@ TEST(HauptStartup, ShowingTheWindowAndReturningFromADialogActivateIt)
     HauptWindows w;
     w.haupt.show();
     w.haupt.activateWindow();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.haupt.FirstActivate && w.haupt.MessageCount == 0; }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !w.haupt.FirstActivate && w.haupt.MessageCount() == 0; }, 20000));
 
     modem.clearTranscript();
     QDialog other(&w.haupt);

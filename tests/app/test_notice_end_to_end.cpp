@@ -28,11 +28,19 @@ class FakeNotifications : public QDBusVirtualObject {
         QStringList actions;
     };
     std::vector<Shown> shown;
+    std::vector<uint> closed;
 
     QString introspect(const QString&) const override { return {}; }
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
     {
-        if (message.interface() != u"org.freedesktop.Notifications" || message.member() != u"Notify")
+        if (message.interface() != u"org.freedesktop.Notifications")
+            return false;
+        if (message.member() == u"CloseNotification" && message.arguments().size() == 1) {
+            closed.push_back(message.arguments().front().toUInt());
+            connection.send(message.createReply());
+            return true;
+        }
+        if (message.member() != u"Notify")
             return false;
         // Notify(app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout)
         const QList<QVariant> a = message.arguments();
@@ -75,6 +83,37 @@ class PrivateBus {
     QProcess m_process;
 };
 
+// The stand-in service on a private bus, and the program's own connection to that bus.
+struct NoticeBus {
+    explicit NoticeBus(const QString& name)
+        : service(QDBusConnection::connectToBus(bus.address, name + QStringLiteral("-service"))),
+          client(QDBusConnection::connectToBus(bus.address, name + QStringLiteral("-client")))
+    {
+        ready = !bus.address.isEmpty() && service.isConnected() && client.isConnected() &&
+                service.registerVirtualObject(QStringLiteral("/org/freedesktop/Notifications"), &fake) &&
+                service.registerService(QStringLiteral("org.freedesktop.Notifications"));
+    }
+    ~NoticeBus()
+    {
+        service.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
+        QDBusConnection::disconnectFromBus(service.name());
+        QDBusConnection::disconnectFromBus(client.name());
+    }
+    // The user chooses `action` on notice 1.
+    bool Choose(const QString& action)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
+                                                         QStringLiteral("org.freedesktop.Notifications"),
+                                                         QStringLiteral("ActionInvoked"));
+        signal << uint(1) << action;
+        return service.send(signal);
+    }
+    PrivateBus bus;
+    QDBusConnection service, client;
+    FakeNotifications fake;
+    bool ready = false;
+};
+
 bool WaitFor(const std::function<bool()>& done, int ms = 20000)
 {
     for (int waited = 0; !done() && waited < ms; waited += 20)
@@ -84,15 +123,10 @@ bool WaitFor(const std::function<bool()>& done, int ms = 20000)
 
 TEST(NoticeEndToEnd, AMessageArrivingMidRunIsAnnouncedOnceAndItsActionChecks)
 {
-    PrivateBus bus;
-    if (bus.address.isEmpty())
+    NoticeBus notices(QStringLiteral("notice"));
+    if (!notices.ready)
         GTEST_SKIP() << "dbus-run-session (package dbus) is missing: no private session bus";
-    QDBusConnection service = QDBusConnection::connectToBus(bus.address, QStringLiteral("notice-service"));
-    QDBusConnection client = QDBusConnection::connectToBus(bus.address, QStringLiteral("notice-client"));
-    ASSERT_TRUE(service.isConnected() && client.isConnected());
-    FakeNotifications fake;
-    ASSERT_TRUE(service.registerVirtualObject(QStringLiteral("/org/freedesktop/Notifications"), &fake));
-    ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    FakeNotifications& fake = notices.fake;
 
     emu::EmulatorOptions o;
     o.messages.push_back(DemoVoice(252)); // heard long ago: no question at the start
@@ -102,26 +136,26 @@ TEST(NoticeEndToEnd, AMessageArrivingMidRunIsAnnouncedOnceAndItsActionChecks)
     HauptWindows w;
     qint64 now = 0;
     w.haupt.PollClock = [&now] { return now; };
-    auto notifier = std::make_unique<DBusNotifier>(client);
+    auto notifier = std::make_unique<DBusNotifier>(notices.client);
     QStringList balloons;
     notifier->Fallback = [&balloons](const Notice& n) { balloons << n.Summary; };
     w.haupt.Notifier = std::move(notifier);
     w.haupt.FormActivate();
-    ASSERT_EQ(w.haupt.MessageCount, 1);
+    ASSERT_EQ(w.haupt.MessageCount(), 1);
     ASSERT_NE(w.haupt.Poll(), nullptr);
     EXPECT_TRUE(modem.emulator().selfMode());
 
-    // Nothing new: one status query an interval, and not a minute earlier.
+    // Nothing new: the status and the newest entry once an interval, and not a minute earlier.
     modem.clearTranscript();
     now += 10 * 60 * 1000 - 1;
     w.haupt.Timer1Timer();
     EXPECT_TRUE(modem.transcript().empty());
     now += 1;
     w.haupt.Timer1Timer();
-    EXPECT_EQ(modem.transcript(), (std::vector<std::string>{"ATE0V1+MSR=0"}));
-    // Reported for the traffic figure: the command with its CR, and the status line's length.
-    std::cout << "[ poll     ] unchanged: " << modem.transcript().front().size() + 1
-              << " bytes sent, status line " << w.haupt.Zarvo1->PrevLine.size() << " characters\n";
+    EXPECT_EQ(modem.transcript(), (std::vector<std::string>{"ATE0V1+MSR=0", "ATE0V1+MSR=1"}));
+    // Reported for the traffic figure: the commands with their CRs.
+    std::cout << "[ poll     ] unchanged: " << modem.transcript()[0].size() + modem.transcript()[1].size() + 2
+              << " bytes sent\n";
 
     // The modem is busy with a call and does not answer: the poll gives up quietly.
     emu::Faults busy;
@@ -146,7 +180,8 @@ TEST(NoticeEndToEnd, AMessageArrivingMidRunIsAnnouncedOnceAndItsActionChecks)
     EXPECT_EQ(shown.icon, "zarvo");
     EXPECT_EQ(shown.summary, "Neue Nachricht");
     EXPECT_TRUE(shown.body.startsWith("Sprache, Anrufer, ")) << shown.body.toStdString();
-    EXPECT_TRUE(shown.actions.contains("Anzeigen"));
+    EXPECT_EQ(shown.actions.count("Anzeigen"), 1) << shown.actions.join(u',').toStdString();
+    EXPECT_TRUE(shown.actions.contains("default"));
     EXPECT_TRUE(balloons.isEmpty());
     EXPECT_EQ(w.haupt.TaskIcon1->Hint(), "Zarvo - 1 neue Nachricht");
     // The poll asked no question and left the modem answering calls.
@@ -162,21 +197,48 @@ TEST(NoticeEndToEnd, AMessageArrivingMidRunIsAnnouncedOnceAndItsActionChecks)
     EXPECT_EQ(fake.shown.size(), 1u);
 
     // The user chooses "Anzeigen": the window's own check finds the message and asks.
-    QDBusMessage action = QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"),
-                                                     QStringLiteral("org.freedesktop.Notifications"),
-                                                     QStringLiteral("ActionInvoked"));
-    action << uint(1) << QStringLiteral("anzeigen");
-    ASSERT_TRUE(service.send(action));
+    ASSERT_TRUE(notices.Choose(QStringLiteral("anzeigen")));
     ASSERT_TRUE(WaitFor([&] { return !w.boxes.shown.empty(); }));
     EXPECT_EQ(w.boxes.shown.front().caption, "Zarvo");
-    EXPECT_EQ(w.haupt.MessageCount, 2);
+    EXPECT_EQ(w.haupt.MessageCount(), 2);
     EXPECT_TRUE(w.haupt.isVisible());
     EXPECT_TRUE(modem.emulator().selfMode());
-
+    // The window is back: the notice goes from the screen.
+    ASSERT_TRUE(WaitFor([&] { return !fake.closed.empty(); }));
+    EXPECT_EQ(fake.closed, std::vector<uint>{1});
     w.haupt.Notifier.reset();
-    service.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("notice-service"));
-    QDBusConnection::disconnectFromBus(QStringLiteral("notice-client"));
+}
+
+TEST(NoticeEndToEnd, AfterAnAutorunStartTheActionRestoresTheWindowFromTheTray)
+{
+    NoticeBus notices(QStringLiteral("autorun"));
+    if (!notices.ready)
+        GTEST_SKIP() << "dbus-run-session (package dbus) is missing: no private session bus";
+    EmulatorFixture modem({}, 1,
+                          "[Modem]\nComPort=1\n" + ModemOptSection() + "[Auto]\nAutonachr=1\nAutonTi=1\n");
+    HauptWindows w;
+    qint64 now = 0;
+    w.haupt.PollClock = [&now] { return now; };
+    w.haupt.Notifier = std::make_unique<DBusNotifier>(notices.client);
+    w.haupt.Request = RunRequest::Parse({"/AUTORUN"});
+    w.haupt.show();
+    w.haupt.FormActivate();
+    // Minimised to the tray at login, as a desktop with a notification area leaves it.
+    ASSERT_TRUE(w.haupt.isMinimized());
+    w.haupt.TaskIcon1->SetEnabled(true);
+    w.haupt.hide();
+
+    ASSERT_TRUE(modem.emulator().arrive(DemoVoice(255)));
+    now += 60 * 1000;
+    w.haupt.Timer1Timer();
+    ASSERT_TRUE(WaitFor([&] { return !notices.fake.shown.empty(); }));
+    ASSERT_TRUE(notices.Choose(QStringLiteral("default")));
+    ASSERT_TRUE(WaitFor([&] { return !w.boxes.shown.empty(); }));
+    EXPECT_TRUE(w.haupt.isVisible());
+    EXPECT_FALSE(w.haupt.isMinimized());
+    EXPECT_FALSE(w.haupt.TaskIcon1->Enabled());
+    EXPECT_TRUE(WaitFor([&] { return !notices.fake.closed.empty(); }));
+    w.haupt.Notifier.reset();
 }
 
 TEST(NoticeEndToEnd, WithoutAServiceTheTrayBalloonTakesTheNotice)

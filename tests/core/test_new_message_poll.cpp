@@ -1,6 +1,7 @@
 // The new-message poll's decisions with a fake clock and a scripted modem, the announced set on
 // disk, and the texts of the notice and the tray's tip.
 #include "core/AnnouncedMessages.h"
+#include "core/Inbox.h"
 #include "core/NewMessagePoll.h"
 #include "core/NoticeSender.h"
 
@@ -59,13 +60,25 @@ struct FakeHost : PollHost {
     }
 };
 
+// The window's list read from `entries`, as the inbox gets it.
+MessageListData ListOf(const std::vector<tMessageReport>& entries)
+{
+    MessageListData list;
+    list.MessageCount = static_cast<int>(entries.size());
+    list.Reports = entries;
+    for (const tMessageReport& r : entries)
+        list.Rows.push_back(MessageRowFor(r));
+    return list;
+}
+
 struct PollRig {
     qint64 now = 1000;
-    AnnouncedMessages announced;
-    NewMessagePoll poll{announced, [this] { return now; }};
+    Inbox inbox;
+    NewMessagePoll poll{inbox, [this] { return now; }};
     FakeHost host;
 
-    explicit PollRig(const QString& file = {}) : announced(file) { poll.Configure(true, 10); }
+    explicit PollRig(const QString& file = {}) : inbox(file) { poll.Configure(true, 10); }
+    void List(const std::vector<tMessageReport>& entries) { inbox.SetList(ListOf(entries)); }
     PollResult RunAfter(qint64 ms)
     {
         now += ms;
@@ -81,47 +94,35 @@ TEST(NewMessagePoll, DecidesFromClockHostAndDirectory)
         bool idle, heldOff, answers;
         int listed;   // entries the window's list showed (-1: no list yet)
         int inModem;  // entries in the modem at the poll
+        bool other;   // the memory was erased and filled with other messages
         qint64 after; // ms since the start
         PollOutcome outcome;
         std::vector<std::string> asked;
         int fresh;
     };
+    using O = PollOutcome;
+    constexpr qint64 kDue = 10 * kMinute;
     const std::vector<Case> cases = {
-        {"early", true, false, true, 1, 2, 10 * kMinute - 1, PollOutcome::NotDue, {}, 0},
-        {"busy", false, false, true, 1, 2, 10 * kMinute, PollOutcome::NotIdle, {}, 0},
-        {"held off", true, true, true, 1, 2, 10 * kMinute, PollOutcome::HeldOff, {}, 0},
-        {"no answer", true, false, false, 1, 2, 10 * kMinute, PollOutcome::NoAnswer, {"count"}, 0},
-        {"unchanged", true, false, true, 2, 2, 10 * kMinute, PollOutcome::Unchanged, {"count"}, 0},
-        {"grew",
-         true,
-         false,
-         true,
-         1,
-         3,
-         10 * kMinute,
-         PollOutcome::NewMessages,
-         {"count", "entry 2", "entry 3"},
-         2},
-        {"no list yet",
+        {"early", true, false, true, 1, 2, false, kDue - 1, O::NotDue, {}, 0},
+        {"busy", false, false, true, 1, 2, false, kDue, O::NotIdle, {}, 0},
+        {"held off", true, true, true, 1, 2, false, kDue, O::HeldOff, {}, 0},
+        {"no answer", true, false, false, 1, 2, false, kDue, O::NoAnswer, {"count"}, 0},
+        {"empty", true, false, true, 0, 0, false, kDue, O::Unchanged, {"count"}, 0},
+        {"unchanged", true, false, true, 2, 2, false, kDue, O::Unchanged, {"count", "entry 2"}, 0},
+        {"refilled", true, false, true, 2, 2, true, kDue, O::NewMessages, {"count", "entry 2", "entry 1"}, 2},
+        {"grew", true, false, true, 1, 3, false, kDue, O::NewMessages, {"count", "entry 2", "entry 3"}, 2},
+        {"unlisted",
          true,
          false,
          true,
          -1,
          2,
-         10 * kMinute,
-         PollOutcome::NewMessages,
+         false,
+         kDue,
+         O::NewMessages,
          {"count", "entry 1", "entry 2"},
          2},
-        {"erased and refilled",
-         true,
-         false,
-         true,
-         3,
-         1,
-         10 * kMinute,
-         PollOutcome::NewMessages,
-         {"count", "entry 1"},
-         1},
+        {"erased and refilled", true, false, true, 3, 1, true, kDue, O::NewMessages, {"count", "entry 1"}, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -130,11 +131,11 @@ TEST(NewMessagePoll, DecidesFromClockHostAndDirectory)
             std::vector<tMessageReport> listed;
             for (int n = 1; n <= c.listed; ++n)
                 listed.push_back(Entry(n));
-            rig.poll.NoteListed(listed);
+            rig.List(listed);
         }
         for (int n = 1; n <= c.inModem; ++n)
             // After an erase the memory holds other messages at other times.
-            rig.host.directory.push_back(Entry(c.inModem < c.listed ? n + 40 : n));
+            rig.host.directory.push_back(Entry(c.other ? n + 40 : n));
         rig.host.idle = c.idle;
         rig.host.heldOff = c.heldOff;
         rig.host.answers = c.answers;
@@ -148,7 +149,7 @@ TEST(NewMessagePoll, DecidesFromClockHostAndDirectory)
 TEST(NewMessagePoll, IntervalRunsFromTheEndOfTheLastPoll)
 {
     PollRig rig;
-    rig.poll.NoteListed({Entry(1)});
+    rig.List({Entry(1)});
     rig.host.directory = {Entry(1)};
     // A slow modem: the poll itself takes three minutes.
     struct SlowHost : FakeHost {
@@ -193,22 +194,22 @@ TEST(NewMessagePoll, AnnouncesEachMessageOnceAlsoAcrossARestart)
     const QString file = dir.filePath(QStringLiteral("gemeldet.txt"));
     {
         PollRig rig(file);
-        rig.poll.NoteListed({Entry(1, true)});
+        rig.List({Entry(1, true)});
         rig.host.directory = {Entry(1, true), Entry(2)};
         const PollResult first = rig.RunAfter(10 * kMinute);
         ASSERT_EQ(first.Outcome, PollOutcome::NewMessages);
         ASSERT_EQ(first.Fresh.size(), 1u);
         EXPECT_EQ(first.Fresh[0].Id, QStringLiteral("Anrufer 2"));
-        EXPECT_EQ(rig.poll.Unheard(), 1);
+        EXPECT_EQ(rig.inbox.Unheard(), 1);
         // A third arrives: only it is read and announced.
         rig.host.directory.push_back(Entry(3));
         const PollResult second = rig.RunAfter(10 * kMinute);
         EXPECT_EQ(rig.host.asked, (std::vector<std::string>{"count", "entry 3"}));
         ASSERT_EQ(second.Fresh.size(), 1u);
         EXPECT_EQ(second.Fresh[0].Id, QStringLiteral("Anrufer 3"));
-        EXPECT_EQ(rig.poll.Unheard(), 2);
-        rig.poll.NoteHeard(2);
-        EXPECT_EQ(rig.poll.Unheard(), 1);
+        EXPECT_EQ(rig.inbox.Unheard(), 2);
+        rig.inbox.NoteHeard(2);
+        EXPECT_EQ(rig.inbox.Unheard(), 1);
     }
     // The program starts again; its list could not be read, so the poll reads everything.
     PollRig again(file);
@@ -231,8 +232,8 @@ TEST(NewMessagePoll, AnnouncesEachMessageOnceAlsoAcrossARestart)
 TEST(NewMessagePoll, WhatTheListShowedIsNotAnnounced)
 {
     PollRig rig;
-    rig.poll.NoteListed({Entry(1), Entry(2)});
-    EXPECT_EQ(rig.poll.Unheard(), 2);
+    rig.List({Entry(1), Entry(2)});
+    EXPECT_EQ(rig.inbox.Unheard(), 2);
     rig.host.directory = {Entry(1), Entry(2), Entry(3, true)}; // heard over the phone: no notice
     EXPECT_EQ(rig.RunAfter(10 * kMinute).Outcome, PollOutcome::NothingNew);
     // One was erased: the whole directory is read again, and the listed ones stay announced.
@@ -245,7 +246,7 @@ TEST(NewMessagePoll, WhatTheListShowedIsNotAnnounced)
 TEST(NewMessagePoll, AFailedEntryLeavesTheKnownDirectoryForTheNextPoll)
 {
     PollRig rig;
-    rig.poll.NoteListed({Entry(1)});
+    rig.List({Entry(1)});
     rig.host.directory = {Entry(1), Entry(2)};
     struct FailingEntry : FakeHost {
         std::optional<tMessageReport> ReadEntry(int) override { return std::nullopt; }
@@ -281,13 +282,23 @@ TEST(AnnouncedMessages, KeysSurviveOddIdentificationsAndAnUnreadableFile)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("gemeldet.txt"));
-    tMessageReport odd = Entry(1);
-    odd.Id = QStringLiteral("a\nb\rc");
-    AnnouncedMessages(file).Add({odd, Entry(2)});
+    std::vector<tMessageReport> odd;
+    for (const char* id : {"a\nb\rc", "Anrufer  ", " vorn", "\"zitiert\\", "\\"}) {
+        odd.push_back(Entry(static_cast<int>(odd.size()) + 1));
+        odd.back().Id = QString::fromUtf8(id);
+    }
+    AnnouncedMessages(file).Add(odd);
     const AnnouncedMessages back(file);
-    EXPECT_EQ(back.Size(), 2);
-    EXPECT_TRUE(back.Contains(odd));
-    EXPECT_FALSE(back.Contains(Entry(3)));
+    EXPECT_EQ(back.Size(), static_cast<int>(odd.size()));
+    for (const tMessageReport& r : odd)
+        EXPECT_TRUE(back.Contains(r)) << r.Id.toStdString();
+    EXPECT_FALSE(back.Contains(Entry(9)));
+    // An older file's unquoted keys are still read.
+    QFile old(dir.filePath(QStringLiteral("alt.txt")));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(AnnouncedMessages::KeyOf(Entry(7)).toUtf8() + " \n");
+    old.close();
+    EXPECT_TRUE(AnnouncedMessages(old.fileName()).Contains(Entry(7)));
     // A folder where the file should be: nothing known, nothing thrown.
     const AnnouncedMessages none(dir.path());
     EXPECT_EQ(none.Size(), 0);

@@ -70,7 +70,7 @@ TEST(CommandLine, SavePathKeepsItsCaseAndEndsInSlash)
 TEST(CommandLine, UsageTextNamesTheLogFile)
 {
     const QStringList lines = UsageLines("/home/a/.local/share/zarvo/ZARVO.LOG");
-    ASSERT_EQ(lines.size(), 11);
+    ASSERT_EQ(lines.size(), 12);
     EXPECT_EQ(lines[0], "Folgende Kommandozeilen Optionen sind möglich:");
     EXPECT_EQ(lines[4], "/LOG        Speichert ein Protokoll in /home/a/.local/share/zarvo/ZARVO.LOG");
     EXPECT_EQ(lines[5], "/PDF        Speichert Faxe mit /STP zusätzlich als PDF (MESS<n>.PDF)");

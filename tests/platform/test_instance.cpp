@@ -1,14 +1,19 @@
 // One program per user: the lock, a second desktop start, and a batch run beside the desktop program
 // that has the modem held off while it works.
-#include "platform/InstanceChannel.h"
 #include "core/ModemHoldOff.h"
+#include "platform/InstanceChannel.h"
 
+#include <QFile>
+#include <QLocalSocket>
 #include <QLockFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -102,6 +107,74 @@ TEST(Instance, BatchRunsThatCannotHaveTheModemEndAtOnceWithAReason)
     EXPECT_EQ(desktop.StartDesktop(true, 600), Outcome::Refused);
     silent.unlock();
     EXPECT_EQ(desktop.StartDesktop(true, 600), Outcome::Owner) << "a free lock is taken";
+}
+
+TEST(Instance, ClientsThatMisbehaveAreDroppedAndAWellBehavedOneIsAnswered)
+{
+    QTemporaryDir dir;
+    UserInstance owner(dir.path());
+    ASSERT_EQ(owner.StartDesktop(true), Outcome::Owner);
+    owner.Server()->IdleLimitMs = 300;
+    struct Case {
+        const char* name;
+        QByteArray sent;
+        bool dropped;
+    };
+    const std::vector<Case> cases = {
+        {"a line too long", QByteArray(InstanceProtocol::kMaxLine + 20, 'A') + '\n', true},
+        {"no line end in sight", QByteArray(InstanceProtocol::kMaxLine + 200, 'A'), true},
+        {"silent", {}, true},
+        {"a request", "PRESENT\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QLocalSocket client;
+        client.connectToServer(owner.SocketPath());
+        ASSERT_TRUE(client.waitForConnected(2000));
+        client.write(c.sent);
+        client.flush();
+        const bool gone =
+            QTest::qWaitFor([&] { return client.state() != QLocalSocket::ConnectedState; }, 1500);
+        EXPECT_EQ(gone, c.dropped);
+        if (!c.dropped) {
+            EXPECT_EQ(client.readLine().trimmed(), "SHOWN");
+        }
+    }
+}
+
+TEST(Instance, ADesktopStartWaitsForABatchRunVisiblyAndNotWithoutLimit)
+{
+    QTemporaryDir dir;
+    UserInstance batch(dir.path());
+    ASSERT_EQ(batch.StartBatch(), Outcome::Owner);
+    UserInstance desktop(dir.path());
+    desktop.BatchWaitLimitMs = 1500;
+    std::vector<bool> shown;
+    desktop.BatchWait = [&shown](bool waiting) { shown.push_back(waiting); };
+    EXPECT_EQ(desktop.StartDesktop(true), Outcome::Refused);
+    EXPECT_TRUE(desktop.Message().contains("Stapellauf")) << desktop.Message().toStdString();
+    EXPECT_EQ(shown, (std::vector<bool>{true, false}));
+}
+
+// A program that died (the X server went, a kill -9) leaves its lock and socket: the next start
+// takes them over.
+TEST(Instance, TheNextStartTakesOverALockAndSocketLeftBehind)
+{
+    QTemporaryDir dir;
+    const pid_t gone = ::fork();
+    if (gone == 0) {
+        QLockFile lock(dir.filePath("zarvo.lock"));
+        QFile socket(dir.filePath("zarvo.sock"));
+        if (!lock.tryLock(0) || !socket.open(QIODevice::WriteOnly))
+            ::_exit(1);
+        ::_exit(0); // nothing removed
+    }
+    ASSERT_GT(gone, 0);
+    ::waitpid(gone, nullptr, 0);
+    ASSERT_TRUE(QFile::exists(dir.filePath("zarvo.lock")) && QFile::exists(dir.filePath("zarvo.sock")));
+    UserInstance next(dir.path());
+    EXPECT_EQ(next.StartDesktop(true, 600), Outcome::Owner) << next.Message().toStdString();
+    EXPECT_EQ(UserInstance(dir.path()).StartDesktop(true), Outcome::ShownOther) << "the new socket answers";
 }
 
 } // namespace

@@ -3,12 +3,13 @@
 #include "ModemEmulator.h"
 #include "Shots.h"
 #include "app/About.h"
+#include "app/BatchWait.h"
 #include "app/TaskIcon.h"
 #include "app/UHaupt.h"
 #include "app/UOptionen.h"
 #include "app/UWave.h"
-#include "platform/GermanLocale.h"
 #include "common/ProgramPaths.h"
+#include "platform/GermanLocale.h"
 
 #include <QFile>
 #include <QHBoxLayout>
@@ -136,6 +137,9 @@ void TakeMainShots(zarvo::shots::Context& c)
     TakeTrayTip(c, haupt, modem, demo, now);
     haupt.Opts.UnAbEn = false;
     haupt.close();
+    // The window of a desktop start that waits for a batch run.
+    zarvo::TBatchWait wait;
+    c.save(&wait, QStringLiteral("batch-wait"));
 }
 
 } // namespace
