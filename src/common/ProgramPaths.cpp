@@ -93,6 +93,34 @@ UserFolders userFolders()
                        QFileInfo(executablePath()).absolutePath(), QCoreApplication::applicationPid());
 }
 
+QString archiveFolder(const std::function<QByteArray(const char*)>& read, const QString& home)
+{
+    const QString zarvoHome = QFile::decodeName(read("ZARVO_HOME"));
+    if (!zarvoHome.isEmpty())
+        return QDir::cleanPath(zarvoHome) + QStringLiteral("/Archiv");
+    return BaseDir(read, "XDG_DATA_HOME", home + QStringLiteral("/.local/share")) +
+           QStringLiteral("/zarvo/Archiv");
+}
+
+QString archiveFolder()
+{
+    return archiveFolder([](const char* name) { return qgetenv(name); }, QDir::homePath());
+}
+
+QString archiveIndexFile(const std::function<QByteArray(const char*)>& read, const QString& home)
+{
+    const QString zarvoHome = QFile::decodeName(read("ZARVO_HOME"));
+    if (!zarvoHome.isEmpty())
+        return QDir::cleanPath(zarvoHome) + QStringLiteral("/archiv.sqlite");
+    return BaseDir(read, "XDG_CACHE_HOME", home + QStringLiteral("/.cache")) +
+           QStringLiteral("/zarvo/archiv.sqlite");
+}
+
+QString archiveIndexFile()
+{
+    return archiveIndexFile([](const char* name) { return qgetenv(name); }, QDir::homePath());
+}
+
 QStringList takeOverOldSettings(const UserFolders& folders)
 {
     QStringList copied;

@@ -68,6 +68,15 @@ QStringList xdgDataDirs();
 // Empty for an installed program.
 QString buildTreeDataDir(const QString& exeDir);
 
+// The message archive's default folder: <ZARVO_HOME>/Archiv with $ZARVO_HOME set, else
+// $XDG_DATA_HOME/zarvo/Archiv (the messages are the user's data, kept forever). Nothing is created.
+QString archiveFolder(const std::function<QByteArray(const char*)>& variable, const QString& home);
+QString archiveFolder();
+// The archive's index, a cache rebuilt from the archive's journals: <ZARVO_HOME>/archiv.sqlite, else
+// $XDG_CACHE_HOME/zarvo/archiv.sqlite (local even when the archive lies on a network share).
+QString archiveIndexFile(const std::function<QByteArray(const char*)>& variable, const QString& home);
+QString archiveIndexFile();
+
 // The conversation log file ZARVO.LOG in the state folder, which is created.
 QString logFile();
 // Its name without creating anything (the usage text).

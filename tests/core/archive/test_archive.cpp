@@ -1,0 +1,256 @@
+#include "BuildPaths.h"
+#include "core/archive/Archive.h"
+#include "core/archive/ArchiveLayout.h"
+#include "core/archive/BatchImport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace zarvo::archive {
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray shielded(const QByteArray& stream)
+{
+    return QByteArray(stream).replace('\x10', QByteArray("\x10\x10")) + QByteArray("\x10\x03");
+}
+
+QByteArray voiceMessage()
+{
+    return "V" + shielded(readFile(QStringLiteral(ZARVO_TEST_DATADIR "/voice/nachricht.gsm")));
+}
+
+QByteArray faxMessage()
+{
+    return QByteArray("F\x01", 2) + shielded(readFile(QStringLiteral(ZARVO_TEST_DATADIR "/fax/letter.g3")));
+}
+
+class ArchiveTest : public ::testing::Test {
+  protected:
+    void SetUp() override
+    {
+        qputenv("ZARVO_HOME", home.path().toLocal8Bit());
+        qputenv("XDG_DATA_HOME", home.filePath("data").toLocal8Bit()); // the trash
+        QDir().mkpath(home.filePath("data"));
+    }
+    void TearDown() override
+    {
+        qunsetenv("ZARVO_HOME");
+        qunsetenv("XDG_DATA_HOME");
+    }
+    std::unique_ptr<Archive> open()
+    {
+        QString problem;
+        auto a = Archive::open(folder(), index(), &problem);
+        EXPECT_TRUE(a) << problem.toStdString();
+        return a;
+    }
+    QString folder() const { return home.filePath(QStringLiteral("Archiv")); }
+    QString index() const { return home.filePath(QStringLiteral("cache/archiv.sqlite")); }
+    QString batch(const QString& name) const { return home.filePath(name); }
+
+    QTemporaryDir home;
+    const QDateTime when{QDate(2026, 12, 9), QTime(14, 3), Qt::OffsetFromUTC, 3600};
+};
+
+TEST_F(ArchiveTest, RecognisesMessagesByTheirBytesAndLaysThemOut)
+{
+    struct Case {
+        MessageKind kind;
+        QByteArray data;
+        QStringList suffixes;
+    };
+    const Case cases[] = {
+        {MessageKind::Voice, voiceMessage(), {"msg", "wav"}},
+        {MessageKind::Fax, faxMessage(), {"msg", "tif", "pdf"}},
+        {MessageKind::Data, "Dsome data", {"msg", "dat"}},
+        {MessageKind::Unknown, "U\x01\x02", {"msg", "dat"}},
+    };
+    auto archive = open();
+    for (const Case& c : cases) {
+        const AddResult first = archive->add({c.kind, QStringLiteral("0301234567"), when, 3, c.data, {}});
+        ASSERT_TRUE(first.newlyStored()) << first.reason.toStdString();
+        EXPECT_TRUE(first.reason.isEmpty()) << first.reason.toStdString();
+        ASSERT_EQ(first.files.size(), c.suffixes.size());
+        const QString word = kindText(c.kind).replace(0, 1, kindText(c.kind)[0].toUpper());
+        for (int i = 0; i < c.suffixes.size(); ++i) {
+            const QString expected = QStringLiteral("%1/2026/12/2026-12-09_1403_%2_%3.%4")
+                                         .arg(folder(), word, first.id.left(10), c.suffixes[i]);
+            EXPECT_EQ(first.files[i], expected);
+            EXPECT_TRUE(QFileInfo(expected).size() > 0) << expected.toStdString();
+        }
+        EXPECT_EQ(readFile(first.files[0]), c.data);
+        // Renumbered after an erase, listed at another time: the same bytes are the same message.
+        const AddResult again =
+            archive->add({c.kind, QStringLiteral("anderer"), when.addDays(3), 9, c.data, {}});
+        EXPECT_TRUE(again.alreadyThere());
+        EXPECT_EQ(again.id, first.id);
+        EXPECT_EQ(again.files, first.files);
+    }
+    EXPECT_EQ(archive->count(), 4);
+    // A caller's text never reaches a path, however it reads.
+    const AddResult odd = archive->add({MessageKind::Data, "../../etc/x;\"\n", when, 1, "Dodd", {}});
+    ASSERT_TRUE(odd.newlyStored());
+    EXPECT_TRUE(odd.files[0].startsWith(folder() + "/2026/12/2026-12-09_1403_Daten_"));
+    EXPECT_EQ(archive->get(odd.id.left(8))->caller, "../../etc/x;\"\n");
+}
+
+TEST_F(ArchiveTest, ImportsBatchFoldersOnceHoweverOftenImported)
+{
+    const QByteArray header = "Nummer;Art;Rufnummer;Empfangszeit;Größe;Dateien\r\n";
+    struct Case {
+        const char* name;
+        QMap<QString, QByteArray> files;
+        int stored, failed;
+    };
+    const Case cases[] = {
+        {"index",
+         {{"Nachrichten.csv",
+           header + "1;Sprache;\"M\xc3\xbcller; \"\"Bau\"\"\";09.12.2026 14:03:00;"
+                    "4 Sekunden;MESS1.WAV\r\n2;Daten;;09.12.2026 15:00:00;3 Byte;MESS2.DAT\r\n"},
+          {"MESS1.WAV", "RIFF-voice"},
+          {"MESS2.DAT", "abc"}},
+         2,
+         0},
+        {"loose", {{"MESS1.TIF", "II*-fax"}, {"MESS1.PDF", "%PDF-fax"}, {"mess2.wav", "RIFF-other"}}, 2, 0},
+        {"missing",
+         {{"Nachrichten.csv", header + "1;Fax;;09.12.2026 14:03:00;1 Seite(n);MESS1.TIF\r\n"}},
+         0,
+         1},
+        {"same again", {{"MESS7.WAV", "RIFF-voice"}, {"MESS9.DAT", "abc"}}, 1, 0}, // the .DAT lacks "Daten"
+    };
+    auto archive = open();
+    for (const Case& c : cases) {
+        QDir().mkpath(batch(c.name));
+        for (auto it = c.files.cbegin(); it != c.files.cend(); ++it)
+            writeFile(batch(c.name) + '/' + it.key(), it.value());
+        const ImportReport r = importBatchFolder(*archive, batch(c.name));
+        EXPECT_EQ(r.stored, c.stored) << c.name;
+        EXPECT_EQ(r.failed, c.failed) << c.name;
+        const ImportReport again = importBatchFolder(*archive, batch(c.name));
+        EXPECT_EQ(again.stored, 0) << c.name;
+        EXPECT_EQ(again.alreadyThere, r.stored + r.alreadyThere) << c.name;
+    }
+    const std::vector<ArchivedMessage> found = archive->search(QStringLiteral("muller bau"));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].caller, "Müller; \"Bau\"");
+    EXPECT_EQ(found[0].received, QDateTime(QDate(2026, 12, 9), QTime(14, 3)));
+    EXPECT_EQ(found[0].amount, 4);
+    const std::vector<ArchivedMessage> faxes = archive->list({QString(), MessageKind::Fax, {}, {}}).messages;
+    ASSERT_EQ(faxes.size(), 1u);
+    EXPECT_EQ(faxes[0].files.size(), 2); // the TIFF and its PDF
+}
+
+TEST_F(ArchiveTest, RebuildsTheIndexFromTheJournals)
+{
+    QStringList before;
+    {
+        auto archive = open();
+        QStringList ids;
+        for (int i = 0; i < 5; ++i)
+            ids << archive
+                       ->add({MessageKind::Data,
+                              QStringLiteral("Anrufer %1").arg(i),
+                              when.addSecs(i * 60),
+                              i,
+                              "D" + QByteArray::number(i),
+                              {}})
+                       .id;
+        EXPECT_EQ(archive->setHeard(ids[1], true), "");
+        EXPECT_EQ(archive->setNote(ids[2], QStringLiteral("Rückruf Grüße")), "");
+        EXPECT_EQ(archive->setNote(ids[2], QStringLiteral("Rückruf erledigt")), "");
+        EXPECT_EQ(archive->trash(ids[3]), "");
+        EXPECT_EQ(QDir(home.filePath("data/Trash/files")).count(), 4u); // ".", "..", .msg, .dat
+        for (const ArchivedMessage& m : archive->list({}).messages)
+            before << m.id + m.caller + m.note + (m.heard ? "+" : "-") + m.files.join(',');
+        EXPECT_EQ(before.size(), 4);
+        EXPECT_FALSE(archive->indexRebuilt());
+        // Trashed bytes that come in again stay out.
+        EXPECT_TRUE(archive->add({MessageKind::Data, {}, when, 1, "D3", {}}).alreadyThere());
+    }
+    for (const char* damage : {"remove", "garble"}) {
+        if (QByteArray(damage) == "remove")
+            QFile::remove(index());
+        else
+            writeFile(index(), QByteArray(8192, 'x'));
+        auto archive = open();
+        EXPECT_TRUE(archive->indexRebuilt()) << damage;
+        QStringList after;
+        for (const ArchivedMessage& m : archive->list({}).messages)
+            after << m.id + m.caller + m.note + (m.heard ? "+" : "-") + m.files.join(',');
+        EXPECT_EQ(after, before) << damage;
+        EXPECT_EQ(archive->search(QStringLiteral("erledigt")).size(), 1u);
+        EXPECT_TRUE(archive->search(QStringLiteral("Grüße")).empty());
+        EXPECT_TRUE(archive->add({MessageKind::Data, {}, when, 1, "D3", {}}).alreadyThere());
+    }
+}
+
+TEST_F(ArchiveTest, TwoWritersAtOnceLoseNothing)
+{
+    // Two folders sharing half their messages, imported by two processes at the same time.
+    for (int folder = 0; folder < 2; ++folder) {
+        QDir().mkpath(batch(QString::number(folder)));
+        for (int i = folder * 100; i < folder * 100 + 200; ++i)
+            writeFile(batch(QString::number(folder)) + QStringLiteral("/MESS%1.DAT").arg(i),
+                      QByteArray::number(i));
+    }
+    QProcess a, b;
+    const QStringList common = {"--folder", folder(), "--index", index(), "import"};
+    const QString tool = QStringLiteral(ZARVO_BINARY_DIR "/tools/archive/zarvo-archive");
+    a.start(tool, common + QStringList{batch("0")});
+    b.start(tool, common + QStringList{batch("1")});
+    ASSERT_TRUE(a.waitForFinished(120000) && b.waitForFinished(120000));
+    EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
+    EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
+    auto archive = open();
+    EXPECT_EQ(archive->count(), 300);
+    QFile::remove(index());
+    EXPECT_EQ(open()->count(), 300); // the journals hold each message once
+}
+
+TEST_F(ArchiveTest, CheckFindsDeletedAndStrayFiles)
+{
+    auto archive = open();
+    const AddResult voice = archive->add({MessageKind::Voice, {}, when, 2, voiceMessage(), {}});
+    const AddResult data = archive->add({MessageKind::Data, {}, when, 2, "Dxy", {}});
+    ASSERT_TRUE(voice.newlyStored() && data.newlyStored());
+    EXPECT_TRUE(archive->check(false).empty());
+    QFile::remove(voice.files[1]); // the WAV: the downloaded bytes make it again
+    QFile::remove(data.files[0]);  // the downloaded bytes and the DAT: nothing to make them from
+    QFile::remove(data.files[1]);
+    writeFile(folder() + "/2026/12/hand.tif", "x");
+    auto kinds = [](const std::vector<CheckFinding>& findings) {
+        QStringList out;
+        for (const CheckFinding& f : findings)
+            out << QString::number(f.what) + QFileInfo(f.path).suffix();
+        out.sort();
+        return out;
+    };
+    EXPECT_EQ(kinds(archive->check(false)), QStringList({"0dat", "0msg", "0wav", "2tif"}));
+    EXPECT_EQ(kinds(archive->check(true)),
+              QStringList({"0dat", "0msg", "0wav", "2tif", "3wav", "4dat", "4msg"}));
+    EXPECT_EQ(kinds(archive->check(false)), QStringList({"2tif"}));
+    EXPECT_EQ(archive->count(), 1);
+    EXPECT_TRUE(QFileInfo(voice.files[1]).size() > 0);
+}
+
+} // namespace
+} // namespace zarvo::archive
