@@ -206,6 +206,12 @@ QString TArchiv::StatusText() const
 
 bool TArchiv::eventFilter(QObject* watched, QEvent* event)
 {
+    // Esc first empties the search field; the window's Esc (close) waits for an empty field.
+    if (watched == m_search && event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && !m_search->text().isEmpty()) {
+        event->accept();
+        return true;
+    }
     if (watched == m_search && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
