@@ -79,14 +79,42 @@ TArchiv::TArchiv(TZarvo* zarvo, TWave* wave, QWidget* parent)
     setWindowTitle(QStringLiteral("Zarvo Archiv"));
     setWindowIcon(ApplicationIcon());
     BuildWidgets();
-    OpenArchive();
     BuildActions();
-    LoadSettings();
-    UpdateStatus();
+    m_placed = LoadPlace();
+    // Opening may rebuild the index from the journals, which takes seconds for a big archive: the
+    // window shows first and says so.
+    m_status->setText(QString::fromUtf8("Das Archiv wird geöffnet..."));
     UpdateActions();
 }
 
-TArchiv::~TArchiv() = default;
+void TArchiv::FinishOpening()
+{
+    OpenArchive();
+    LoadColumns();
+    if (!m_placed) {
+        int sum = 0;
+        for (int c = 0; c < ArchiveListModel::ColumnCount; ++c)
+            sum += m_list->columnWidth(c);
+        resize(std::max(sum + 40, 640), 440);
+    }
+    // What was typed or chosen while the archive opened counts.
+    if (!m_search->text().isEmpty() || m_kind->currentIndex() > 0 ||
+        m_span->currentIndex() != static_cast<int>(archive::TimeSpan::All))
+        ApplyFilter();
+    if (m_model && m_model->rowCount() > 0)
+        SelectRow(0);
+    UpdateStatus();
+    UpdateActions();
+    if (m_archive && isVisible())
+        m_live->start();
+}
+
+TArchiv::~TArchiv()
+{
+    // The main window ends the program without hiding its windows first.
+    if (isVisible())
+        SaveSettings();
+}
 
 void TArchiv::BuildWidgets()
 {
@@ -350,36 +378,40 @@ void TArchiv::FitColumns()
     }
 }
 
-void TArchiv::LoadSettings()
+void TArchiv::LoadColumns()
 {
+    if (!m_model)
+        return;
     const IniProfile ini(SettingsFile());
-    bool columns = m_model != nullptr;
-    for (int c = 0; c < ArchiveListModel::ColumnCount && m_model; ++c) {
+    bool saved = true;
+    for (int c = 0; c < ArchiveListModel::ColumnCount; ++c) {
         const int w = ini.readInteger(kSection, QStringLiteral("Spalte%1").arg(c), 0);
         if (w <= 0)
-            columns = false;
+            saved = false;
         else
             m_list->setColumnWidth(c, w);
     }
-    if (!columns)
+    if (!saved)
         FitColumns();
+}
+
+bool TArchiv::LoadPlace()
+{
+    const IniProfile ini(SettingsFile());
     const int width = ini.readInteger(kSection, QStringLiteral("Breite"), 0);
     const int height = ini.readInteger(kSection, QStringLiteral("Hoehe"), 0);
-    if (width >= 200 && height >= 150) {
-        QRect r(ini.readInteger(kSection, QStringLiteral("Links"), 0),
-                ini.readInteger(kSection, QStringLiteral("Oben"), 0), width, height);
-        // A place on a screen that is no longer there is not used.
-        const QScreen* s = QGuiApplication::screenAt(r.center());
-        if (s)
-            setGeometry(r);
-        else
-            resize(r.size());
-        return;
+    if (width < 200 || height < 150) {
+        resize(720, 440);
+        return false;
     }
-    int sum = 0;
-    for (int c = 0; c < ArchiveListModel::ColumnCount; ++c)
-        sum += m_list->columnWidth(c);
-    resize(std::max(sum + 40, 640), 440);
+    const QRect r(ini.readInteger(kSection, QStringLiteral("Links"), 0),
+                  ini.readInteger(kSection, QStringLiteral("Oben"), 0), width, height);
+    // A place on a screen that is no longer there is not used.
+    if (QGuiApplication::screenAt(r.center()))
+        setGeometry(r);
+    else
+        resize(r.size());
+    return true;
 }
 
 void TArchiv::SaveSettings()
@@ -403,9 +435,14 @@ void TArchiv::SaveSettings()
 void TArchiv::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    LookForNewMessages();
-    if (m_archive)
+    if (!m_opening) {
+        m_opening = true;
+        QTimer::singleShot(0, this, [this] { FinishOpening(); });
+    }
+    else if (m_archive) {
+        LookForNewMessages();
         m_live->start();
+    }
     m_search->setFocus(Qt::ActiveWindowFocusReason);
     m_search->selectAll();
 }

@@ -37,9 +37,10 @@ class TArchiv : public QWidget {
     TArchiv(TZarvo* zarvo, TWave* wave, QWidget* parent = nullptr);
     ~TArchiv() override;
 
-    // The archive in use; nullptr when it could not be opened (the window says why).
+    // The archive in use; nullptr until the window was first shown, or when it could not be opened
+    // (the window says why).
     archive::Archive* Archive() const { return m_archive.get(); }
-    archive::ArchiveListModel* Model() const { return m_model; }
+    archive::ArchiveListModel* Model() const { return m_model; } // nullptr as Archive()
     QLineEdit* SearchField() const { return m_search; }
     QTableView* List() const { return m_list; }
     QAction* Action(const QString& name) const;
@@ -74,7 +75,10 @@ class TArchiv : public QWidget {
     void BuildWidgets();
     void BuildActions();
     void OpenArchive();
-    void LoadSettings();
+    void FinishOpening(); // after the first show
+    // The saved place and size; false when none was saved.
+    bool LoadPlace();
+    void LoadColumns();
     void SaveSettings();
     void FitColumns();
     void UpdateStatus();
@@ -102,7 +106,8 @@ class TArchiv : public QWidget {
     QTimer* m_typing = nullptr; // the debounce of the search field
     QTimer* m_live = nullptr;   // looks for newly archived messages
     qint64 m_count = -1;
-    bool m_columnsSet = false;
+    bool m_opening = false;
+    bool m_placed = false;
 };
 
 } // namespace zarvo

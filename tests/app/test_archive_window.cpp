@@ -59,6 +59,7 @@ TEST(ArchiveWindow, CtrlHTypeACallerAndEnterShowsTheArchivedFax)
     ASSERT_NE(window, nullptr);
     // The platform activates the new window first, the application follows.
     ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == window; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->Model() != nullptr; }));
     EXPECT_EQ(window->windowTitle(), "Zarvo Archiv");
     EXPECT_EQ(QApplication::focusWidget(), window->SearchField());
     EXPECT_EQ(window->Model()->rowCount(), 2);

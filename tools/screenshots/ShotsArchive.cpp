@@ -6,6 +6,8 @@
 #include "core/archive/ArchiveListModel.h"
 #include "platform/GermanLocale.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QTableView>
@@ -78,6 +80,10 @@ static zarvo::shots::Register reg("archive", [](zarvo::shots::Context& c) {
     }
     zarvo::TArchiv window(nullptr, nullptr);
     window.show();
+    QElapsedTimer waited; // the archive opens after the first show
+    waited.start();
+    while (!window.Model() && waited.elapsed() < 30000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
     window.List()->selectRow(1);
     window.SearchField()->setFocus();
     c.save(&window, QStringLiteral("archive-window"));
