@@ -341,8 +341,8 @@ void TArchiv::TrashCurrent()
         Messages().error(kCaption, problem);
         return;
     }
+    m_count = -1; // the list is read again, the same row stays current
     LookForNewMessages();
-    ReloadKeepingCurrent();
 }
 
 } // namespace zarvo
