@@ -46,12 +46,11 @@ QByteArray ReadAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// "Anrufer vom 09.12.2026 14:03:00", for questions about one message.
+// "von Fax 0301 Schmidt vom 09.12.2026 14:03:00", for texts about one message.
 QString Described(const ArchivedMessage& m)
 {
     const QString who = m.caller.trimmed().isEmpty() ? QStringLiteral("unbekanntem Anrufer") : m.caller;
-    return QStringLiteral("%1 %2 vom %3")
-        .arg(archive::kindText(m.kind), who, ReceptionTimeText(ToTDateTime(m.received)));
+    return QStringLiteral("von %1 vom %2").arg(who, ReceptionTimeText(ToTDateTime(m.received)));
 }
 
 } // namespace
@@ -183,7 +182,8 @@ bool TArchiv::OpenCurrent()
     if (!shown) {
         Messages().error(
             kCaption,
-            QStringLiteral("%1 lässt sich nicht öffnen: ihre Dateien fehlen im Archiv.").arg(Described(*m)));
+            QStringLiteral("Die Nachricht %1 lässt sich nicht öffnen: ihre Dateien fehlen im Archiv.")
+                .arg(Described(*m)));
         return false;
     }
     if (!m->heard && m_archive) {
@@ -265,9 +265,9 @@ void TArchiv::EditNoteCurrent()
     }
     else {
         bool ok = false;
-        const QString text = QInputDialog::getText(this, QStringLiteral("Notiz bearbeiten"),
-                                                   QStringLiteral("Notiz zu %1:").arg(Described(*m)),
-                                                   QLineEdit::Normal, m->note, &ok);
+        const QString text = QInputDialog::getText(
+            this, QStringLiteral("Notiz bearbeiten"),
+            QStringLiteral("Notiz zur Nachricht %1:").arg(Described(*m)), QLineEdit::Normal, m->note, &ok);
         if (ok)
             note = text;
     }
@@ -304,7 +304,8 @@ void TArchiv::SaveCurrentAs()
         filter = QStringLiteral("Alle Dateien (*)");
     }
     if (source.isEmpty()) {
-        Messages().error(kCaption, QStringLiteral("Zu %1 fehlt die Datei im Archiv.").arg(Described(*m)));
+        Messages().error(kCaption,
+                         QStringLiteral("Zur Nachricht %1 fehlt die Datei im Archiv.").arg(Described(*m)));
         return;
     }
     const QString suggested = QDir::home().filePath(QFileInfo(source).fileName());
@@ -331,10 +332,10 @@ void TArchiv::TrashCurrent()
     const auto m = Current();
     if (!m || !m_archive)
         return;
-    if (!Messages().question(kCaption,
-                             QStringLiteral("%1 in den Papierkorb legen?\rSie verschwindet aus dem "
-                                            "Archiv; ihre Dateien kommen in den Papierkorb des Desktops.")
-                                 .arg(Described(*m))))
+    if (!Messages().question(
+            kCaption, QStringLiteral("Die Nachricht %1 in den Papierkorb legen?\rSie verschwindet aus dem "
+                                     "Archiv; ihre Dateien kommen in den Papierkorb des Desktops.")
+                          .arg(Described(*m))))
         return;
     const QString problem = m_archive->trash(m->id);
     if (!problem.isEmpty()) {
