@@ -141,6 +141,7 @@ class THaupt : public QMainWindow {
     void AC_NeuNRExecute();
     void AC_UeberExecute();
     void HilfeExecute();
+    void AC_ArchivExecute(); // UHauptArchiv.cpp
     void FehlerprotokollinZwischenablage1Click();
     void NotAbbruchderAnwendung1Click();
     void ApplicationEvents1Minimize();

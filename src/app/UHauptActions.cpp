@@ -50,6 +50,8 @@ const ActionRow kActions[] = {
      &THaupt::AC_NeuNRExecute},
     {"AC_Ueber", "&Über", "", "Programm", 8, "", &THaupt::AC_UeberExecute},
     {"Hilfe", "&Hilfe", "Öffnet die Hilfedatei", "Programm", 8, "F1", &THaupt::HilfeExecute},
+    {"AC_Archiv", "&Archiv anzeigen", "Zeigt alle archivierten Nachrichten", "Programm", -1, "Ctrl+H",
+     &THaupt::AC_ArchivExecute},
 };
 // clang-format on
 
@@ -98,7 +100,7 @@ void THaupt::BuildMenus()
     nachricht->addActions({a("AC_Speicherloesch"), a("AC_Modemreset")});
 
     QMenu* ansicht = bar->addMenu(QStringLiteral("&Ansicht"));
-    ansicht->addActions({a("Z_Status"), a("Z_FaxFen")});
+    ansicht->addActions({a("Z_Status"), a("Z_FaxFen"), a("AC_Archiv")});
 
     QMenu* hilfe = bar->addMenu(QStringLiteral("&Hilfe"));
     hilfe->addActions({a("AC_Ueber"), a("Hilfe")});
@@ -135,7 +137,7 @@ void THaupt::BuildMenus()
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     PopupMenu1->addActions({a("AC_NeuNR"), a("AC_Modemreset")});
     PopupMenu1->addSeparator();
-    PopupMenu1->addAction(a("F_Wieder"));
+    PopupMenu1->addActions({a("F_Wieder"), a("AC_Archiv")});
     PopupMenu1->addSeparator();
     PopupMenu1->addAction(a("Schliessen"));
     TaskIcon1->SetPopupMenu(PopupMenu1);

@@ -61,8 +61,8 @@ TEST_F(HelpTest, WithoutABrowserTheMessageNamesThePage)
 
 TEST_F(HelpTest, EveryTopicInUseExistsWithItsAnchor)
 {
-    const char* topics[] = {"hauptfen.htm", "sprfen.htm", "optdlg.htm#programm", "optdlg.htm#hintergrund",
-                            "optdlg.htm#modme"};
+    const char* topics[] = {"hauptfen.htm",           "sprfen.htm",      "archiv.htm", "optdlg.htm#programm",
+                            "optdlg.htm#hintergrund", "optdlg.htm#modme"};
     for (const char* topic : topics) {
         const QUrl url = HelpTopicUrl(QLatin1String(topic));
         QFile page(url.toLocalFile());

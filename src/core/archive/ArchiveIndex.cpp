@@ -389,21 +389,24 @@ bool ArchiveIndex::trashed(const QString& id)
 ListPage ArchiveIndex::list(const ListFilter& filter, const std::optional<ListCursor>& after, int limit)
 {
     constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+    constexpr qint64 kMin = std::numeric_limits<qint64>::min();
+    const bool up = filter.oldestFirst;
     const QString match = ftsQuery(filter.text);
     // Keyset paging: the (received, id) pair of the last row shown bounds the next page, so a page
     // deep in the list costs what the first one does.
     QByteArray sql = QByteArray(kColumnsSql) +
-                     "WHERE (received, id) < (?1, ?2) AND received >= ?3 AND received < ?4 "
+                     (up ? "WHERE (received, id) > (?1, ?2) " : "WHERE (received, id) < (?1, ?2) ") +
+                     "AND received >= ?3 AND received < ?4 "
                      "AND (?5 < 0 OR kind = ?5) ";
     if (!match.isEmpty())
         sql += "AND id IN (SELECT rowid FROM msg_text WHERE msg_text MATCH ?7 "
                "UNION SELECT f.msg FROM faxtext f JOIN fax_text ON fax_text.rowid = f.rowid "
                "WHERE fax_text MATCH ?7) ";
-    sql += "ORDER BY received DESC, id DESC LIMIT ?6";
+    sql += up ? "ORDER BY received, id LIMIT ?6" : "ORDER BY received DESC, id DESC LIMIT ?6";
     sqlite::Statement st(m_db, sql.constData());
-    st.bind(1, after ? after->received : kMax)
-        .bind(2, after ? after->row : kMax)
-        .bind(3, filter.from.isValid() ? filter.from.toSecsSinceEpoch() : std::numeric_limits<qint64>::min())
+    st.bind(1, after ? after->received : (up ? kMin : kMax))
+        .bind(2, after ? after->row : (up ? kMin : kMax))
+        .bind(3, filter.from.isValid() ? filter.from.toSecsSinceEpoch() : kMin)
         .bind(4, filter.to.isValid() ? filter.to.toSecsSinceEpoch() : kMax)
         .bind(5, filter.kind ? static_cast<qint64>(*filter.kind) : -1)
         .bind(6, limit + 1);

@@ -70,10 +70,11 @@ struct ListFilter {
     std::optional<MessageKind> kind; // only this kind
     QDateTime from;                  // received at or after (invalid: no limit)
     QDateTime to;                    // received before (invalid: no limit)
+    bool oldestFirst = false;        // the other way round (the cursor then continues upwards)
 };
 
 struct ListPage {
-    std::vector<ArchivedMessage> messages; // newest first
+    std::vector<ArchivedMessage> messages; // newest first (or oldest first, as the filter asks)
     std::optional<ListCursor> next;        // set while more may follow
 };
 
