@@ -138,6 +138,7 @@ void THaupt::ShowList(const MessageListData& list)
     // The poll learns the directory from the list, and what the list showed needs no notice.
     if (m_poll && list.MessageCount >= 0 && list.Reports.size() == list.Rows.size())
         m_poll->NoteListed(list.Reports);
+    ArchiveListShown(list);
     UpdateTrayMark();
     UpdateBusyDisplay();
 }
@@ -224,6 +225,7 @@ void THaupt::SGDblClick()
     Zarvo1->GetMessage(static_cast<quint8>(row), Data);
     if (Data.isEmpty())
         return;
+    ArchiveDownloaded(row, Data);
     // The download marked it read in the modem.
     if (m_poll) {
         m_poll->NoteHeard(row);
