@@ -164,10 +164,10 @@ DesktopArchive::Outcome DesktopArchive::store(int number, const tMessageReport* 
 int DesktopArchive::knownArchived(const EntryKey& key)
 {
     const int inSession = static_cast<int>(std::count(m_session.begin(), m_session.end(), key));
-    // Without a reception time (a restarted modem clock) the archive cannot be asked.
+    // A modem clock that restarted counts from its zero: such times tell no message from another.
     QDate date;
     QTime time;
-    if (!FromTDateTime(key.received, date, time))
+    if (!FromTDateTime(key.received, date, time) || date.year() < 2000)
         return inSession;
     QString problem;
     archive::Archive* archive = open(&problem);
