@@ -230,8 +230,7 @@ void TOptionen::ArchiveToDialog(const ArchiveSettings& settings)
         m_ocrLanguages = settings.languages;
         m_ocrChecked = true;
     }
-    ui.LTexterkennung->setText(
-        m_ocrReason.isEmpty() ? QString() : QString::fromUtf8("Zur Zeit aus: %1").arg(m_ocrReason));
+    ui.LTexterkennung->setText(m_ocrReason); // names the missing language packages
     ui.LTexterkennung->setVisible(!m_ocrReason.isEmpty());
 }
 
