@@ -2,6 +2,8 @@
 #include "core/DesktopArchive.h"
 #include "modem/ZarvoFields.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -73,6 +75,33 @@ TEST(DesktopArchive, RowsCountAsArchivedOnlyWhenKnown)
             expected.push_back(static_cast<int>(entries.size()));
     }
     EXPECT_EQ(archive.notArchived(entries), expected);
+    qunsetenv("ZARVO_HOME");
+}
+
+// The command runs for a message stored first only; a missing program is said in the status line.
+TEST(DesktopArchive, CommandRunsForNewlyStoredMessages)
+{
+    QTemporaryDir home;
+    qputenv("ZARVO_HOME", home.path().toLocal8Bit());
+    ArchiveSettings settings;
+    settings.command = QStringLiteral("sh -c 'echo neu: $ZARVO_CALLER'");
+    DesktopArchive archive(settings);
+    QStringList log, status;
+    archive.log = [&](const QString& line) { log << line; };
+    archive.status = [&](const QString& text) { status << text; };
+    const tMessageReport entry = Entry("0301 5", 7, 4);
+    archive.store(1, &entry, "D5555");
+    archive.store(1, &entry, "D5555"); // already there: no second run
+    settings.command = QStringLiteral("zarvo-no-such-program");
+    for (QDeadlineTimer limit(30000); !log.contains("neu: 0301 5") && !limit.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    archive.setSettings(settings);
+    archive.store(2, &entry, "D6666");
+    for (QDeadlineTimer limit(30000); status.isEmpty() && !limit.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    ASSERT_EQ(status.size(), 1);
+    EXPECT_TRUE(status[0].contains("zarvo-no-such-program")) << status[0].toStdString();
+    EXPECT_EQ(log.filter("neu:").size(), 1) << log.join(u'\n').toStdString();
     qunsetenv("ZARVO_HOME");
 }
 
