@@ -132,6 +132,7 @@ THaupt::THaupt(QWidget* parent) : QMainWindow(parent)
     BuildLayout();
     BuildActions();
     BuildMenus();
+    SetUpArchive();
     FormCreate();
 
     resize(449, 374);

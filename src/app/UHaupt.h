@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ActivationFilter.h"
+#include "core/DesktopArchive.h"
 #include "core/Inbox.h"
 #include "core/MessageList.h"
 #include "core/ModemAccess.h"
@@ -187,6 +188,23 @@ class THaupt : public QMainWindow {
     void UpdateTrayMark();
     NewMessagePoll* Poll() const { return m_poll.get(); }
 
+    // --- The archive (UHauptArchive.cpp): what the window downloads is kept there too ---
+    // The action "Alle Nachrichten archivieren" in the menu "Nachricht(en)"; once, after the menus.
+    void SetUpArchive();
+    // Message `row` of the list was downloaded (played, shown, marked read): into the archive.
+    void ArchiveDownloaded(int row, const QByteArray& data);
+    // The list was rebuilt: the marks of archived rows, and archiving at once when it is set.
+    void ArchiveListShown(const MessageListData& list);
+    // Before the erase: asks to archive what the archive does not hold; false when the erase must
+    // not go on (archiving was asked for and did not store everything).
+    bool ArchiveBeforeErase();
+    void AC_ArchivAlleExecute();
+    // The archive's action follows the modem's state; the erase waits while archiving runs.
+    void UpdateArchiveActions();
+    // The rows of the list the archive is not known to hold (1-based).
+    std::vector<int> RowsNotArchived();
+    DesktopArchive& Archiver();
+
     // --- Command line (UHauptCommandLine.cpp): /AUTORUN, /LOG and fax files ---
     void ProcessCommandLine();
     // Shows a fax file in a new fax window (a file named on the command line or handed over).
@@ -240,6 +258,16 @@ class THaupt : public QMainWindow {
     bool m_stopping = false;   // the end was asked for: work stops at its next exchange
     ModemHoldOff* m_holdOff = nullptr;
     ShutdownGate* m_shutdown = nullptr;
+
+    // The archive (UHauptArchive.cpp).
+    bool ArchiveRows(const std::vector<int>& rows);
+    void ShowArchiveMarks();
+    void ArchiveAtOnceTick();
+    std::unique_ptr<DesktopArchive> m_desktopArchive;
+    std::vector<tMessageReport> m_archiveEntries; // the list's directory entries, when all were read
+    bool m_archiveEntriesKnown = false;
+    bool m_archiving = false;
+    QTimer* m_archiveAtOnce = nullptr;
 };
 
 // Runs a command, showing an exception that ends it in the standard error box rather than

@@ -95,6 +95,7 @@ void THaupt::BuildMenus()
     datei->addAction(a("Schliessen"));
 
     QMenu* nachricht = bar->addMenu(QStringLiteral("&Nachricht(en)"));
+    nachricht->setObjectName(QStringLiteral("Nachrichten1"));
     nachricht->addActions({a("Abspielen"), a("LAbspielen"), a("LStoppen"), a("AC_Nachrge")});
     nachricht->addSeparator();
     nachricht->addActions({a("AC_Speicherloesch"), a("AC_Modemreset")});

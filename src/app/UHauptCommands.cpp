@@ -30,6 +30,8 @@ void THaupt::AC_OptionenExecute()
 
 void THaupt::AC_SpeicherloeschExecute()
 {
+    if (!ArchiveBeforeErase())
+        return;
     if (Messages().question(QStringLiteral("Zarvo"),
                             QString::fromUtf8("Soll der Speicher wirklich gelöscht werden?"))) {
         // The modem answers calls while the question waits: erase only what the list showed.
@@ -107,6 +109,7 @@ void THaupt::AC_NachrgeExecute()
     if (CurrentRow() > 0) {
         QByteArray data;
         Zarvo1->GetMessage(static_cast<quint8>(CurrentRow()), data);
+        ArchiveDownloaded(CurrentRow(), data);
     }
 }
 

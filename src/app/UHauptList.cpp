@@ -137,6 +137,7 @@ void THaupt::ShowList(const MessageListData& list)
     FitColumns();
     if (m_shown)
         m_keepCentred = false;
+    ArchiveListShown(list);
     UpdateBusyDisplay();
 }
 
@@ -222,6 +223,7 @@ void THaupt::SGDblClick()
     Zarvo1->GetMessage(static_cast<quint8>(row), Data);
     if (Data.isEmpty())
         return;
+    ArchiveDownloaded(row, Data);
     // The download marked it read in the modem.
     m_inbox->NoteHeard(row);
     if (Data.at(0) == 'F') {

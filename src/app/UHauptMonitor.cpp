@@ -96,6 +96,7 @@ void THaupt::UpdateBusyDisplay()
         Action(QString::fromLatin1(name))->setEnabled(display.ProgramCommands);
     for (const char* name : {"Abspielen", "LAbspielen", "LStoppen", "AC_Nachrge"})
         Action(QString::fromLatin1(name))->setEnabled(display.MessageCommands && CurrentRow() > 0);
+    UpdateArchiveActions();
 }
 
 } // namespace zarvo

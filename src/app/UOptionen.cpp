@@ -6,13 +6,14 @@
 #include "app/HelpAccess.h"
 #include "app/UOptionenPages.h"
 #include "app/UOptionenPort.h"
-#include "platform/Autostart.h"
-#include "core/OptionSequences.h"
 #include "common/Errors.h"
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
+#include "core/OptionSequences.h"
 #include "modem/SerialErrors.h"
 #include "modem/Zarvo.h"
+#include "ocr/FaxOcr.h"
+#include "platform/Autostart.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -20,7 +21,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -103,6 +106,23 @@ TOptionen::TOptionen(TZarvo& zarvo, TOpts& opts, QWidget* parent)
     connect(m_ui->NoWinStart, &QPushButton::clicked, this, [this] { NoWinStartClick(); });
     connect(m_ui->EdDR_Password, &QLineEdit::textChanged, this, [this] { EdDR_PasswordChange(); });
     DropLineBreaks(m_ui->EExtFax);
+    DropLineBreaks(m_ui->EArchivOrdner);
+    DropLineBreaks(m_ui->EArchivBefehl);
+    m_ui->EArchivOrdner->setPlaceholderText(ArchiveSettings().Folder());
+    connect(m_ui->BArchivOrdner, &QPushButton::clicked, this, [this] {
+        const QString start = m_ui->EArchivOrdner->text().trimmed().isEmpty() ? ArchiveSettings().Folder()
+                                                                              : m_ui->EArchivOrdner->text();
+        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Archivordner"), start);
+        if (!folder.isEmpty())
+            m_ui->EArchivOrdner->setText(folder);
+    });
+    connect(m_ui->BArchivBefehl, &QPushButton::clicked, this, [this] {
+        const QString program =
+            QFileDialog::getOpenFileName(this, QString::fromUtf8("Befehl bei neuer Nachricht"), QString());
+        // The setting is a command line: a path with spaces is one word only in quotes.
+        if (!program.isEmpty())
+            m_ui->EArchivBefehl->setText(program.contains(u' ') ? u'"' + program + u'"' : program);
+    });
     m_ui->EdFax_ID->setMaxLength(kModemTextMax);
     // The fax ID travels in double quotes: keep only what that command can carry.
     connect(m_ui->EdFax_ID, &QLineEdit::textChanged, this, [this](const QString& text) {
@@ -191,6 +211,38 @@ void TOptionen::OptsToDialog(const TOpts& Opts)
     TOpts shown;
     DialogToOpts(shown);
     m_shown = shown.ModemOptions;
+    ArchiveToDialog(LoadArchiveSettings(SettingsFileName()));
+}
+
+void TOptionen::ArchiveToDialog(const ArchiveSettings& settings)
+{
+    OptionenPages& ui = *m_ui;
+    m_archive = settings;
+    ui.EArchivOrdner->setText(settings.folder);
+    ui.EArchivBefehl->setText(settings.command);
+    ui.CBTexterkennung->setChecked(settings.recognition);
+    ui.CBArchivSofort->setChecked(settings.atOnce);
+    // Loading the language data takes a moment: once per language setting.
+    if (!m_ocrChecked || m_ocrLanguages != settings.languages) {
+        OcrSettings ocr;
+        ocr.languages = settings.languages.toStdString();
+        m_ocrReason = QString::fromStdString(OcrUnavailableReason(ocr));
+        m_ocrLanguages = settings.languages;
+        m_ocrChecked = true;
+    }
+    ui.LTexterkennung->setText(m_ocrReason); // names the missing language packages
+    ui.LTexterkennung->setVisible(!m_ocrReason.isEmpty());
+}
+
+ArchiveSettings TOptionen::DialogToArchive() const
+{
+    const OptionenPages& ui = *m_ui;
+    ArchiveSettings s = m_archive;
+    s.folder = ui.EArchivOrdner->text().trimmed();
+    s.command = ui.EArchivBefehl->text().trimmed();
+    s.recognition = ui.CBTexterkennung->isChecked();
+    s.atOnce = ui.CBArchivSofort->isChecked();
+    return s;
 }
 
 void TOptionen::DialogToOpts(TOpts& Opts) const
@@ -269,6 +321,7 @@ void TOptionen::OkBtnClick()
     // A file that cannot be written keeps the dialog open (the box says why).
     Guarded([&] {
         SaveSettings(collected, SettingsFileName());
+        SaveArchiveSettings(DialogToArchive(), SettingsFileName());
         accept();
     });
 }
@@ -282,7 +335,7 @@ void TOptionen::BitBtn1Click()
 {
     static const QString topics[] = {QStringLiteral("optdlg.htm#programm"),
                                      QStringLiteral("optdlg.htm#hintergrund"),
-                                     QStringLiteral("optdlg.htm#modme")};
+                                     QStringLiteral("optdlg.htm#modme"), QStringLiteral("optdlg.htm#archiv")};
     ShowHelpTopic(this, topics[m_pages->currentIndex()]);
 }
 

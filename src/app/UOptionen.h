@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ArchiveSettings.h"
 #include "core/OptionSequences.h"
 #include "core/Settings.h"
 
@@ -24,7 +25,7 @@ class PortChooser;
 class TOptionen : public QDialog {
     Q_OBJECT
   public:
-    enum class Page { TSProg = 0, TSHintergrund = 1, TSModem = 2 };
+    enum class Page { TSProg = 0, TSHintergrund = 1, TSModem = 2, TSArchiv = 3 };
 
     // zarvo and opts are the main window's modem component and its current settings; both must
     // outlive the dialog. ApplyOpts and OK change `opts`.
@@ -35,8 +36,11 @@ class TOptionen : public QDialog {
     Page ActivePage() const;
 
     // Sets every control from Opts / collects the controls into Opts (LocalMode is left alone).
+    // The archive page is filled from the settings file's [Archiv] each time, and OK writes it back.
     void OptsToDialog(const TOpts& Opts);
     void DialogToOpts(TOpts& Opts) const;
+    void ArchiveToDialog(const ArchiveSettings& settings);
+    ArchiveSettings DialogToArchive() const;
 
     // Makes Opts current: connects to its port when it differs from the current one (forced or
     // tested), writes the self-mode options, then takes Opts over (ApplyOptions). False when the new
@@ -81,6 +85,10 @@ class TOptionen : public QDialog {
     std::unique_ptr<OptionenPages> m_ui;
     PortChooser* m_ports = nullptr;
     bool m_inPasswordCheck = false;
+    ArchiveSettings m_archive; // as loaded: the keys the page does not show are written back unchanged
+    QString m_ocrLanguages;    // the languages m_ocrReason was found for
+    QString m_ocrReason;
+    bool m_ocrChecked = false;
     // The self-mode options the controls were last filled with, and whether they were known.
     tModemOptions m_shown;
     bool m_shownHeld = true;

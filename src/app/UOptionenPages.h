@@ -13,7 +13,7 @@ class QWidget;
 
 namespace zarvo {
 
-// The controls of the options dialog's three pages, named as the dialog's fields are named.
+// The controls of the options dialog's pages, named as the dialog's fields are named.
 // Built by BuildOptionenPages; the dialog owns them through Qt's parent chain.
 struct OptionenPages {
     // "Programm"
@@ -45,9 +45,18 @@ struct OptionenPages {
     QSpinBox* SERing_Setup = nullptr;
     QCheckBox* CBDialup_retr = nullptr;
     QLineEdit* EdDR_Password = nullptr;
+    // "Archiv"
+    QWidget* TSArchiv = nullptr;
+    QLineEdit* EArchivOrdner = nullptr; // empty: the default folder (its placeholder)
+    QPushButton* BArchivOrdner = nullptr;
+    QLineEdit* EArchivBefehl = nullptr;
+    QPushButton* BArchivBefehl = nullptr;
+    QCheckBox* CBTexterkennung = nullptr;
+    QLabel* LTexterkennung = nullptr; // why recognition is off; empty when it can run
+    QCheckBox* CBArchivSofort = nullptr;
 };
 
-// Builds the three pages into `tabs`, in the order Programm, Hintergrund, Modem.
+// Builds the pages into `tabs`, in the order Programm, Hintergrund, Modem, Archiv.
 void BuildOptionenPages(QTabWidget* tabs, OptionenPages& ui);
 
 } // namespace zarvo

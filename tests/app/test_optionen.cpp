@@ -4,8 +4,8 @@
 #include "ScriptedMessages.h"
 #include "app/HelpAccess.h"
 #include "app/UOptionen.h"
-#include "core/OptionSequences.h"
 #include "common/IniProfile.h"
+#include "core/OptionSequences.h"
 #include "modem/ComDrv32.h"
 #include "modem/Zarvo.h"
 
@@ -427,6 +427,21 @@ TEST(OptionenFileTest, UnwritableFileKeepsTheDialogOpenAfterApplying)
     EXPECT_EQ(opts.ModemOptions.FaxId, QStringLiteral("Neu")) << "applied all the same";
 }
 
+TEST_F(OptionenTest, ArchivePageComesFromTheFileAndOkWritesIt)
+{
+    IniProfile(TOptionen::SettingsFileName()).writeString("Archiv", "Befehl", "mail-it --neu");
+    Show([&] {
+        EXPECT_EQ(Child<QLineEdit>("EArchivBefehl")->text(), "mail-it --neu");
+        EXPECT_TRUE(Child<QLineEdit>("EArchivOrdner")->placeholderText().endsWith("/Archiv"));
+        Child<QLineEdit>("EArchivOrdner")->setText("/srv/archiv");
+        Child<QCheckBox>("CBArchivSofort")->setChecked(true);
+        Child<QPushButton>("OkBtn")->click();
+    });
+    EXPECT_EQ(FileValue("Archiv", "Ordner"), "/srv/archiv");
+    EXPECT_EQ(FileValue("Archiv", "Sofort"), "1");
+    EXPECT_EQ(FileValue("Archiv", "Befehl"), "mail-it --neu");
+}
+
 TEST_F(OptionenTest, HelpFollowsTheActivePage)
 {
     std::vector<QUrl> opened;
@@ -434,15 +449,17 @@ TEST_F(OptionenTest, HelpFollowsTheActivePage)
         opened.push_back(u);
         return true;
     });
-    for (auto page : {TOptionen::Page::TSProg, TOptionen::Page::TSHintergrund, TOptionen::Page::TSModem}) {
+    for (auto page : {TOptionen::Page::TSProg, TOptionen::Page::TSHintergrund, TOptionen::Page::TSModem,
+                      TOptionen::Page::TSArchiv}) {
         dialog->SetActivePage(page);
         Child<QPushButton>("BitBtn1")->click();
     }
     SetHelpUrlOpener({});
-    ASSERT_EQ(opened.size(), 3u);
+    ASSERT_EQ(opened.size(), 4u);
     EXPECT_EQ(opened[0].fragment(), QStringLiteral("programm"));
     EXPECT_EQ(opened[1].fragment(), QStringLiteral("hintergrund"));
     EXPECT_EQ(opened[2].fragment(), QStringLiteral("modme"));
+    EXPECT_EQ(opened[3].fragment(), QStringLiteral("archiv"));
     EXPECT_TRUE(opened[2].toLocalFile().endsWith(QStringLiteral("/optdlg.htm")));
 }
 

@@ -1,4 +1,4 @@
-// The options dialog's three pages.
+// The options dialog's pages.
 #include "Shots.h"
 #include "app/UOptionen.h"
 #include "common/IniProfile.h"
@@ -31,6 +31,9 @@ static zarvo::shots::Register reg("options", [](zarvo::shots::Context& c) {
     zarvo::SetSystemPortMachine(DeskWithAdapter);
     zarvo::IniProfile(zarvo::TOptionen::SettingsFileName())
         .writeString(QStringLiteral("Ports"), QStringLiteral("COM2"), kAdapter);
+    zarvo::IniProfile(zarvo::TOptionen::SettingsFileName())
+        .writeString(QStringLiteral("Archiv"), QStringLiteral("Befehl"),
+                     QStringLiteral("notify-send \"Neue Nachricht\""));
     zarvo::TZarvo zarvo;
     zarvo::TOpts opts;
     opts.ComPort = 2;
@@ -45,7 +48,8 @@ static zarvo::shots::Register reg("options", [](zarvo::shots::Context& c) {
     const std::pair<zarvo::TOptionen::Page, const char*> pages[] = {
         {zarvo::TOptionen::Page::TSProg, "options-programm"},
         {zarvo::TOptionen::Page::TSHintergrund, "options-hintergrund"},
-        {zarvo::TOptionen::Page::TSModem, "options-modem"}};
+        {zarvo::TOptionen::Page::TSModem, "options-modem"},
+        {zarvo::TOptionen::Page::TSArchiv, "options-archiv"}};
     for (const auto& [page, name] : pages) {
         dialog.SetActivePage(page);
         c.save(&dialog, QLatin1String(name));
