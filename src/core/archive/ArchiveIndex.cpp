@@ -1,6 +1,7 @@
 #include "core/archive/ArchiveIndex.h"
 
 #include "core/archive/ArchiveLayout.h"
+#include "ocr/OcrTextFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -293,6 +294,8 @@ void ArchiveIndex::apply(const journal::Row& row)
             .bind(7, bits)
             .bind(8, row.caller)
             .run();
+        if (kindFromText(row.kind) == MessageKind::Fax)
+            readFaxText(row, received, (bits & kLongNameBit) != 0);
     }
     else if (row.entry == journal::kHeard) {
         sqlite::Statement& st =
@@ -320,6 +323,28 @@ void ArchiveIndex::apply(const journal::Row& row)
         del.bind(1, key).bind(2, rest).run();
         sqlite::Statement& gone = cached("INSERT OR IGNORE INTO gone(hash) VALUES (?1)");
         gone.bind(1, hash).run();
+    }
+}
+
+void ArchiveIndex::readFaxText(const journal::Row& row, const QDateTime& received, bool longName)
+{
+    // The recognised text beside the fax comes back with the message, so a rebuilt index (or a
+    // fax another machine recognised) is searchable without reading its pages again.
+    const QString base = layout::baseName(received, MessageKind::Fax, row.id,
+                                          longName ? layout::kLongIdLength : layout::kShortIdLength);
+    QFile file(m_folder + u'/' + base + QStringLiteral(".txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray bytes = file.readAll();
+    const OcrTextRead read = ReadOcrTextFile(std::string_view(bytes.constData(), size_t(bytes.size())));
+    if (!read.known)
+        return;
+    const qint64 msg = sqlite3_last_insert_rowid(m_db.handle());
+    sqlite::Statement& st = cached("INSERT OR REPLACE INTO faxtext(msg, page, text) VALUES (?1, ?2, ?3)");
+    for (const OcrPage& page : read.pages) {
+        const QString text = QString::fromStdString(page.text());
+        if (!text.isEmpty())
+            st.bind(1, msg).bind(2, page.number).bind(3, text).run();
     }
 }
 
@@ -392,9 +417,14 @@ ListPage ArchiveIndex::list(const ListFilter& filter, const std::optional<ListCu
     const QString match = ftsQuery(filter.text);
     // Keyset paging: the (received, id) pair of the last row shown bounds the next page, so a page
     // deep in the list costs what the first one does.
-    QByteArray sql = QByteArray(kColumnsSql) +
-                     "WHERE (received, id) < (?1, ?2) AND received >= ?3 AND received < ?4 "
-                     "AND (?5 < 0 OR kind = ?5) ";
+    QByteArray sql = QByteArray(kColumnsSql);
+    // The first fax page holding all the words, for "Seite 2" in the results.
+    if (!match.isEmpty())
+        sql.replace(" FROM msg ",
+                    ", (SELECT min(f.page) FROM faxtext f JOIN fax_text ON fax_text.rowid = f.rowid "
+                    "WHERE fax_text MATCH ?7 AND f.msg = msg.id) FROM msg ");
+    sql += "WHERE (received, id) < (?1, ?2) AND received >= ?3 AND received < ?4 "
+           "AND (?5 < 0 OR kind = ?5) ";
     if (!match.isEmpty())
         sql += "AND id IN (SELECT rowid FROM msg_text WHERE msg_text MATCH ?7 "
                "UNION SELECT f.msg FROM faxtext f JOIN fax_text ON fax_text.rowid = f.rowid "
@@ -419,6 +449,8 @@ ListPage ArchiveIndex::list(const ListFilter& filter, const std::optional<ListCu
             break;
         }
         page.messages.push_back(fromRow(st));
+        if (!match.isEmpty() && !st.isNull(10))
+            page.messages.back().hitPage = static_cast<int>(st.integer(10));
         m_lastRow = st.integer(8);
     }
     return page;
