@@ -14,9 +14,6 @@
 #include "modem/Zarvo.h"
 #include "ocr/FaxOcr.h"
 
-#include <QElapsedTimer>
-#include <QLocale>
-
 #include <algorithm>
 #include <exception>
 
@@ -237,15 +234,7 @@ void BatchRun::RecogniseNewFaxes()
     for (const auto& fax : faxes) {
         if (m_stopped)
             break;
-        QElapsedTimer timer;
-        timer.start();
-        const FaxRecognitionResult result = recognition.recognise(fax);
-        QString line = result.text;
-        if (result.outcome == FaxRecognitionResult::Recognised && result.pages > 0)
-            line +=
-                QStringLiteral(" (%1 s je Seite)")
-                    .arg(QLocale(QLocale::German).toString(timer.elapsed() / 1000.0 / result.pages, 'f', 1));
-        m_zarvo.ShowStatus(line);
+        m_zarvo.ShowStatus(recognition.recognise(fax).text);
     }
 }
 

@@ -8,8 +8,10 @@
 #include "ocr/FaxOcr.h"
 #include "ocr/OcrTextFile.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 
 #include <cerrno>
@@ -116,8 +118,14 @@ FaxRecognitionResult FaxRecognition::recognise(const archive::ArchivedMessage& m
 {
     FaxRecognitionResult result;
     const QString msgPath = fileWithSuffix(message, QStringLiteral("msg"));
-    if (message.kind != archive::MessageKind::Fax || msgPath.isEmpty()) {
-        result.text = QStringLiteral("Nachricht %1: kein Fax mit empfangenen Bytes").arg(message.shortId());
+    if (message.kind != archive::MessageKind::Fax) {
+        result.text = QStringLiteral("Nachricht %1 ist kein Fax").arg(message.shortId());
+        return result;
+    }
+    if (msgPath.isEmpty()) {
+        result.text = QStringLiteral("Fax %1 wurde aus einer Datei übernommen (ohne die empfangenen Bytes) "
+                                     "und bleibt ohne Text")
+                          .arg(message.shortId());
         return result;
     }
     const QString textPath = textFileOf(message);
@@ -130,6 +138,8 @@ FaxRecognitionResult FaxRecognition::recognise(const archive::ArchivedMessage& m
         return result;
     };
 
+    QElapsedTimer timer;
+    timer.start();
     QFile msgFile(msgPath);
     if (!msgFile.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("%1 lässt sich nicht lesen (%2)").arg(msgPath, msgFile.errorString()));
@@ -206,10 +216,12 @@ FaxRecognitionResult FaxRecognition::recognise(const archive::ArchivedMessage& m
     }
     result.outcome = FaxRecognitionResult::Recognised;
     result.pages = static_cast<int>(recognised.size());
-    result.text = QStringLiteral("Fax %1: %2 Seiten erkannt, %3 Wörter")
-                      .arg(message.shortId())
-                      .arg(result.pages)
-                      .arg(words);
+    result.text =
+        QStringLiteral("Fax %1: %2 Seiten erkannt, %3 Wörter (%4 s je Seite)")
+            .arg(message.shortId())
+            .arg(result.pages)
+            .arg(words)
+            .arg(QLocale(QLocale::German).toString(timer.elapsed() / 1000.0 / result.pages, 'f', 1));
     if (!notes.isEmpty())
         result.text += QStringLiteral(" (") + notes.join(QStringLiteral("; ")) + u')';
     return result;
