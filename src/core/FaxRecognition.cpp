@@ -217,9 +217,10 @@ FaxRecognitionResult FaxRecognition::recognise(const archive::ArchivedMessage& m
     result.outcome = FaxRecognitionResult::Recognised;
     result.pages = static_cast<int>(recognised.size());
     result.text =
-        QStringLiteral("Fax %1: %2 Seiten erkannt, %3 Wörter (%4 s je Seite)")
+        QStringLiteral("Fax %1: %2 erkannt, %3 Wörter (%4 s je Seite)")
             .arg(message.shortId())
-            .arg(result.pages)
+            .arg(result.pages == 1 ? QStringLiteral("1 Seite")
+                                   : QStringLiteral("%1 Seiten").arg(result.pages))
             .arg(words)
             .arg(QLocale(QLocale::German).toString(timer.elapsed() / 1000.0 / result.pages, 'f', 1));
     if (!notes.isEmpty())
