@@ -25,23 +25,29 @@ int RecogniseArchivedFaxes(Archive& archive, bool all, QTextStream& out, QTextSt
         err << "zarvo-archive: " << QString::fromStdString(ocr.unavailableReason()) << '\n';
         return ExitFailed;
     }
-    // The faxes to read, oldest first; the list is taken before any is read.
+    // The faxes to read, oldest first; the list is taken before any is read. A fax read before
+    // (perhaps by another machine sharing the folder) has its text file put into this index.
+    FaxRecognition recognition(archive, ocr);
     std::vector<ArchivedMessage> faxes;
+    int failed = 0;
     ListFilter filter;
     filter.kind = MessageKind::Fax;
     std::optional<ListCursor> after;
     do {
         ListPage page = archive.list(filter, after, 1000);
-        for (ArchivedMessage& m : page.messages)
+        for (ArchivedMessage& m : page.messages) {
             if (all || !QFileInfo::exists(FaxRecognition::textFileOf(m)))
                 faxes.push_back(std::move(m));
+            else if (const FaxRecognitionResult r = recognition.recognise(m); !r.ok()) {
+                err << "zarvo-archive: " << r.text << '\n';
+                ++failed;
+            }
+        }
         after = page.next;
     } while (after);
     std::reverse(faxes.begin(), faxes.end());
 
-    FaxRecognition recognition(archive, ocr);
     int recognised = 0;
-    int failed = 0;
     int done = 0;
     for (const ArchivedMessage& fax : faxes) {
         const FaxRecognitionResult r = recognition.recognise(fax, all);
