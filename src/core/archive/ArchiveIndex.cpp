@@ -340,7 +340,7 @@ void ArchiveIndex::readFaxText(const journal::Row& row, const QDateTime& receive
     if (!read.known)
         return;
     const qint64 msg = sqlite3_last_insert_rowid(m_db.handle());
-    sqlite::Statement& st = cached("INSERT OR REPLACE INTO faxtext(msg, page, text) VALUES (?1, ?2, ?3)");
+    sqlite::Statement& st = cached("INSERT OR IGNORE INTO faxtext(msg, page, text) VALUES (?1, ?2, ?3)");
     for (const OcrPage& page : read.pages) {
         const QString text = QString::fromStdString(page.text());
         if (!text.isEmpty())
