@@ -8,9 +8,11 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <chrono>
 #include <limits>
 #include <sqlite3.h>
 #include <sys/vfs.h>
+#include <thread>
 
 namespace zarvo::archive {
 
@@ -161,10 +163,29 @@ ArchiveIndex::ArchiveIndex(const QString& path, const QString& archiveFolder, bo
         replaced = true;
     }
     if (localFileSystem(QFileInfo(path).absolutePath()))
-        m_db.exec("PRAGMA journal_mode = WAL");
+        switchToWal();
     m_db.exec("PRAGMA synchronous = NORMAL");
     if (m_db.textOf("PRAGMA user_version").toInt() != kSchemaVersion)
         createSchema();
+}
+
+void ArchiveIndex::switchToWal()
+{
+    // The switch needs the file to itself and does not wait through the busy timeout: while another
+    // process is just creating the same index it fails at once, so it is tried again for a while.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            if (m_db.textOf("PRAGMA journal_mode") != QStringLiteral("wal"))
+                m_db.exec("PRAGMA journal_mode = WAL");
+            return;
+        }
+        catch (const sqlite::Error& e) {
+            const int primary = e.code() & 0xff;
+            if ((primary != SQLITE_BUSY && primary != SQLITE_LOCKED) || attempt >= 200)
+                throw;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
 }
 
 void ArchiveIndex::createSchema()
@@ -418,17 +439,17 @@ ListPage ArchiveIndex::list(const ListFilter& filter, const std::optional<ListCu
     // Keyset paging: the (received, id) pair of the last row shown bounds the next page, so a page
     // deep in the list costs what the first one does.
     QByteArray sql = QByteArray(kColumnsSql);
-    // The first fax page holding all the words, for "Seite 2" in the results.
-    if (!match.isEmpty())
-        sql.replace(" FROM msg ",
-                    ", (SELECT min(f.page) FROM faxtext f JOIN fax_text ON fax_text.rowid = f.rowid "
-                    "WHERE fax_text MATCH ?7 AND f.msg = msg.id) FROM msg ");
+    if (!match.isEmpty()) {
+        // The faxes with a page holding all the words, each with its first such page ("Seite 2"),
+        // found once for the whole list.
+        sql.prepend("WITH hits(msg, page) AS MATERIALIZED (SELECT f.msg, min(f.page) FROM faxtext f "
+                    "JOIN fax_text ON fax_text.rowid = f.rowid WHERE fax_text MATCH ?7 GROUP BY f.msg) ");
+        sql.replace(" FROM msg ", ", (SELECT page FROM hits WHERE hits.msg = msg.id) FROM msg ");
+    }
     sql += "WHERE (received, id) < (?1, ?2) AND received >= ?3 AND received < ?4 "
            "AND (?5 < 0 OR kind = ?5) ";
     if (!match.isEmpty())
-        sql += "AND id IN (SELECT rowid FROM msg_text WHERE msg_text MATCH ?7 "
-               "UNION SELECT f.msg FROM faxtext f JOIN fax_text ON fax_text.rowid = f.rowid "
-               "WHERE fax_text MATCH ?7) ";
+        sql += "AND id IN (SELECT rowid FROM msg_text WHERE msg_text MATCH ?7 UNION SELECT msg FROM hits) ";
     sql += "ORDER BY received DESC, id DESC LIMIT ?6";
     sqlite::Statement st(m_db, sql.constData());
     st.bind(1, after ? after->received : kMax)

@@ -51,6 +51,7 @@ class ArchiveIndex {
 
   private:
     void createSchema();
+    void switchToWal();
     void apply(const journal::Row& row);
     int readJournal(const QString& rel, qint64 from);
     // Right after a fax's row went in: the text file beside it into the fax text.
