@@ -5,12 +5,14 @@
 #include "common/Targets.h"
 #include "core/BatchArchive.h"
 #include "core/BatchPdf.h"
+#include "core/FaxRecognition.h"
 #include "core/NewMessageCommand.h"
-#include "core/archive/Archive.h"
 #include "core/OptionSequences.h"
 #include "core/StartMode.h"
 #include "core/StatusLogFile.h"
+#include "core/archive/Archive.h"
 #include "modem/Zarvo.h"
+#include "ocr/FaxOcr.h"
 
 #include <algorithm>
 #include <exception>
@@ -167,9 +169,11 @@ bool BatchRun::SaveInto(const QString& folder)
 bool BatchRun::SaveIntoArchive()
 {
     QString problem;
-    m_archive = archive::Archive::open(m_archiveSettings.Folder(), ProgramPaths::archiveIndexFile(), &problem);
+    m_archive =
+        archive::Archive::open(m_archiveSettings.Folder(), ProgramPaths::archiveIndexFile(), &problem);
     if (!m_archive) {
-        Error(QStringLiteral("Das Archiv %1 kann nicht benutzt werden: %2").arg(m_archiveSettings.Folder(), problem));
+        Error(QStringLiteral("Das Archiv %1 kann nicht benutzt werden: %2")
+                  .arg(m_archiveSettings.Folder(), problem));
         Fail(1);
         return false;
     }
@@ -204,7 +208,40 @@ bool BatchRun::SaveAll(std::unique_ptr<BatchSaver> saver)
 
 void BatchRun::AfterNewMessages()
 {
-    if (!m_archiveSink || m_archiveSink->NewlyStored().empty() || m_archiveSettings.command.trimmed().isEmpty())
+    RunCommand();
+    RecogniseNewFaxes();
+}
+
+void BatchRun::RecogniseNewFaxes()
+{
+    if (!m_archiveSink || !m_archiveSettings.recognition || m_stopped)
+        return;
+    std::vector<archive::ArchivedMessage> faxes;
+    for (const auto& message : m_archiveSink->NewlyStored())
+        if (message.kind == archive::MessageKind::Fax)
+            faxes.push_back(message);
+    if (faxes.empty())
+        return;
+    // Recognition adds to the archive only: whatever happens here, the run's outcome stays.
+    OcrSettings settings;
+    settings.languages = m_archiveSettings.languages.toStdString();
+    FaxOcr ocr(settings);
+    if (!ocr.unavailableReason().empty()) {
+        m_zarvo.ShowStatus(QString::fromStdString(ocr.unavailableReason()));
+        return;
+    }
+    FaxRecognition recognition(*m_archive, ocr);
+    for (const auto& fax : faxes) {
+        if (m_stopped)
+            break;
+        m_zarvo.ShowStatus(recognition.recognise(fax).text);
+    }
+}
+
+void BatchRun::RunCommand()
+{
+    if (!m_archiveSink || m_archiveSink->NewlyStored().empty() ||
+        m_archiveSettings.command.trimmed().isEmpty())
         return;
     // The command never changes what the run did with the messages: its failures are reported only.
     NewMessageCommand command(m_archiveSettings.command, m_archive->folder());

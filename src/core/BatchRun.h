@@ -57,8 +57,11 @@ class BatchRun {
     bool SaveIntoArchive();
     // Reads the directory and saves every message with `saver`; false when not all were saved.
     bool SaveAll(std::unique_ptr<BatchSaver> saver);
-    // What follows the erase decision for the messages new in the archive: the user's command.
+    // What follows the erase decision for the messages new in the archive: the user's command,
+    // then the text recognition of new faxes (so their text is searchable when the run ends).
     void AfterNewMessages();
+    void RunCommand();
+    void RecogniseNewFaxes();
     bool ReportSave(const BatchSaveReport& report, const QString& folder);
     bool SaveArrivalsBeforeErase();
     void Erase();

@@ -6,8 +6,10 @@
 #include "common/ProgramPaths.h"
 #include "core/BatchRun.h"
 #include "modem/Zarvo.h"
+#include "ocr/FaxOcr.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -77,7 +79,8 @@ TEST(BatchRun, SavesLooksAgainErasesAndEndsWithItsStatus)
         {"missing folder", {"/STP:OUT/fehlt", "/DELETE"}, 2, 0, "Verzeichnis muß existieren!"},
         {"no port chosen", saveAndErase, 2, 0, "kein Anschluss", false},
         {"stopped by a signal", saveAndErase, 1, 0, "durch ein Signal beendet", true, true},
-        Faulty({"a download fails", saveAndErase, 1, 0, "Nachricht 1 konnte nicht gelesen werden"}, CutShort()),
+        Faulty({"a download fails", saveAndErase, 1, 0, "Nachricht 1 konnte nicht gelesen werden"},
+               CutShort()),
         Faulty({"an entry garbled", saveAndErase, 1, 0, "Nachricht 2 konnte nicht gelesen werden"},
                BadField("+MSR=2", 2)),
         Faulty({"the status garbled", saveAndErase, 1, 0, "die Antwort des Modems war nicht lesbar"},
@@ -110,7 +113,8 @@ TEST(BatchRun, SavesLooksAgainErasesAndEndsWithItsStatus)
             arguments << QString(a).replace(QStringLiteral("OUT"), out.path());
         ScriptedMessages boxes;
         TZarvo zarvo;
-        BatchRun run(zarvo, RunRequest::Parse(arguments), ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
+        BatchRun run(zarvo, RunRequest::Parse(arguments),
+                     ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
         if (c.stop)
             run.Stop();
 
@@ -156,9 +160,10 @@ TEST(BatchRun, ArchivesOnceAndMailsEachNewMessageOnce)
     const QString mailbox = bin.filePath("postfach");
     QFile mail(bin.filePath("mail"));
     ASSERT_TRUE(mail.open(QIODevice::WriteOnly));
-    mail.write(QStringLiteral("#!/bin/sh\n{ printf 'An:'; printf ' %s' \"$@\"; echo; cat; echo ----; } >> '%1'\n")
-                   .arg(mailbox)
-                   .toUtf8());
+    mail.write(
+        QStringLiteral("#!/bin/sh\n{ printf 'An:'; printf ' %s' \"$@\"; echo; cat; echo ----; } >> '%1'\n")
+            .arg(mailbox)
+            .toUtf8());
     mail.close();
     mail.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     const QByteArray oldPath = qgetenv("PATH");
@@ -176,7 +181,8 @@ TEST(BatchRun, ArchivesOnceAndMailsEachNewMessageOnce)
     auto run = [&](const QStringList& arguments) {
         ScriptedMessages boxes;
         TZarvo zarvo;
-        BatchRun batch(zarvo, RunRequest::Parse(arguments), ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
+        BatchRun batch(zarvo, RunRequest::Parse(arguments),
+                       ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
         const int status = batch.Run();
         for (const auto& box : boxes.shown)
             ADD_FAILURE() << box.text.toStdString();
@@ -205,6 +211,34 @@ TEST(BatchRun, ArchivesOnceAndMailsEachNewMessageOnce)
             kept << QDir(archive.filePath(month + "/" + sub)).entryList({"*.msg"}, QDir::Files);
     EXPECT_EQ(kept.size(), 2) << kept.join(',').toStdString();
     qputenv("PATH", oldPath);
+}
+
+// /ARCHIV reads the faxes it stored before it ends, unless recognition is switched off; either way
+// nothing else of the run changes.
+TEST(BatchRun, ArchiveRecognisesNewFaxesUnlessSwitchedOff)
+{
+    const bool available = OcrUnavailableReason().empty();
+    for (const bool on : {false, true}) {
+        SCOPED_TRACE(on);
+        emu::EmulatorOptions o;
+        o.echo = false;
+        o.messages = {Voice(), emu::faxMessage({readDemoFile("fax3-1.g3")})};
+        EmulatorFixture modem(
+            o, 1, QStringLiteral("[Modem]\nComPort=1\n[Archiv]\nTexterkennung=%1\n").arg(int(on)));
+        ScriptedMessages boxes;
+        TZarvo zarvo;
+        BatchRun batch(zarvo, RunRequest::Parse({"/ARCHIV"}),
+                       ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
+        EXPECT_EQ(batch.Run(), 0);
+        for (const auto& box : boxes.shown)
+            ADD_FAILURE() << box.text.toStdString();
+        QStringList texts;
+        for (QDirIterator it(modem.programDir() + "/Archiv", {"*.txt"}, QDir::Files,
+                             QDirIterator::Subdirectories);
+             it.hasNext();)
+            texts << it.next();
+        EXPECT_EQ(texts.size(), on && available ? 1 : 0) << batch.Log().join('\n').toStdString();
+    }
 }
 
 } // namespace

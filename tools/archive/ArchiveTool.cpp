@@ -1,10 +1,10 @@
 #include "ArchiveTool.h"
 
+#include "common/OutputFile.h"
 #include "common/ProgramPaths.h"
 #include "core/archive/Archive.h"
 #include "core/archive/ArchiveLayout.h"
 #include "core/archive/BatchImport.h"
-#include "common/OutputFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,14 +24,16 @@ const char* const kUsage =
     "\n"
     "Befehle:\n"
     "  list [--json] [--limit N]          die Nachrichten, die neueste zuerst\n"
-    "  search TEXT [--json] [--limit N]   Nachrichten, deren Rufnummer oder Notiz mit den Wörtern\n"
-    "                                     von TEXT beginnt\n"
+    "  search TEXT [--json] [--limit N]   Nachrichten, deren Rufnummer, Notiz oder eine Faxseite\n"
+    "                                     Wörter hat, die mit denen von TEXT beginnen\n"
     "  show ID [--json]                   eine Nachricht (ID: ihre ersten Ziffern genügen)\n"
     "  import ORDNER...                   die Ordner früherer Stapelläufe (Nachrichten.csv,\n"
     "                                     MESS<n>-Dateien) übernehmen\n"
     "  export ID ORDNER                   die Dateien einer Nachricht in ORDNER kopieren\n"
     "  check [--repair]                   jede Datei gegen Verzeichnis und Journal prüfen; mit\n"
     "                                     --repair fehlende Dateien neu erstellen oder streichen\n"
+    "  ocr [--all]                        Texterkennung der Faxe, die noch keinen Text haben; mit\n"
+    "                                     --all jedes Fax neu (ersetzt nur erkannten Text)\n"
     "\n"
     "Optionen:\n"
     "  --folder ORDNER  der Archivordner (sonst $XDG_DATA_HOME/zarvo/Archiv)\n"
@@ -50,6 +52,7 @@ struct CommandLine {
     int limit = -1;
     bool json = false;
     bool repair = false;
+    bool all = false;
     bool help = false;
     bool version = false;
     QString problem;
@@ -74,6 +77,8 @@ CommandLine parse(const QStringList& args)
             line.json = true;
         else if (arg == QLatin1String("--repair"))
             line.repair = true;
+        else if (arg == QLatin1String("--all"))
+            line.all = true;
         else if (arg == QLatin1String("--folder"))
             value(line.folder);
         else if (arg == QLatin1String("--index"))
@@ -106,7 +111,7 @@ QString checkUsage(const CommandLine& line)
     const QString& c = line.command;
     if (c.isEmpty())
         return QStringLiteral("kein Befehl angegeben");
-    if (c == QLatin1String("list") || c == QLatin1String("check"))
+    if (c == QLatin1String("list") || c == QLatin1String("check") || c == QLatin1String("ocr"))
         return n == 0 ? QString() : QStringLiteral("%1 nimmt keine weiteren Argumente").arg(c);
     if (c == QLatin1String("search") || c == QLatin1String("show"))
         return n == 1 ? QString() : QStringLiteral("%1 braucht genau ein Argument").arg(c);
@@ -140,6 +145,8 @@ QJsonObject toJson(const ArchivedMessage& m)
     o.insert(QStringLiteral("files"), QJsonArray::fromStringList(m.files));
     o.insert(QStringLiteral("heard"), m.heard);
     o.insert(QStringLiteral("note"), m.note);
+    if (m.hitPage > 0)
+        o.insert(QStringLiteral("page"), m.hitPage);
     return o;
 }
 
@@ -158,10 +165,11 @@ QString amountText(const ArchivedMessage& m)
 QString lineOf(const ArchivedMessage& m)
 {
     return QStringLiteral("%1  %2  %3  %4  %5%6")
-        .arg(m.shortId(), m.received.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-             kindText(m.kind).leftJustified(9), amountText(m).rightJustified(8),
-             m.caller.isEmpty() ? QStringLiteral("(ohne Rufnummer)") : printable(m.caller),
-             m.heard ? QString() : QStringLiteral("  [neu]"));
+               .arg(m.shortId(), m.received.toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                    kindText(m.kind).leftJustified(9), amountText(m).rightJustified(8),
+                    m.caller.isEmpty() ? QStringLiteral("(ohne Rufnummer)") : printable(m.caller),
+                    m.heard ? QString() : QStringLiteral("  [neu]")) +
+           (m.hitPage > 0 ? QStringLiteral("  Seite %1").arg(m.hitPage) : QString());
 }
 
 void printMessages(const std::vector<ArchivedMessage>& messages, bool json, QTextStream& out)
@@ -337,6 +345,8 @@ int RunArchiveTool(const QStringList& args, QTextStream& out, QTextStream& err)
         return importFolders(*archive, line, out, err);
     if (c == QLatin1String("export"))
         return exportMessage(*archive, line, out, err);
+    if (c == QLatin1String("ocr"))
+        return RecogniseArchivedFaxes(*archive, line.all, out, err);
     return checkArchive(*archive, line, out);
 }
 

@@ -14,4 +14,9 @@ inline constexpr int ExitUsage = 2;
 // the usage text after a wrong call go to `err`.
 int RunArchiveTool(const QStringList& args, QTextStream& out, QTextStream& err);
 
+class Archive;
+// `ocr`: recognises the faxes without a text file (with `all`: every fax again); progress per fax
+// on `err`, the tally on `out`.
+int RecogniseArchivedFaxes(Archive& archive, bool all, QTextStream& out, QTextStream& err);
+
 } // namespace zarvo::archive

@@ -1,15 +1,18 @@
 #include "core/archive/ArchiveIndex.h"
 
 #include "core/archive/ArchiveLayout.h"
+#include "ocr/OcrTextFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <chrono>
 #include <limits>
 #include <sqlite3.h>
 #include <sys/vfs.h>
+#include <thread>
 
 namespace zarvo::archive {
 
@@ -160,10 +163,29 @@ ArchiveIndex::ArchiveIndex(const QString& path, const QString& archiveFolder, bo
         replaced = true;
     }
     if (localFileSystem(QFileInfo(path).absolutePath()))
-        m_db.exec("PRAGMA journal_mode = WAL");
+        switchToWal();
     m_db.exec("PRAGMA synchronous = NORMAL");
     if (m_db.textOf("PRAGMA user_version").toInt() != kSchemaVersion)
         createSchema();
+}
+
+void ArchiveIndex::switchToWal()
+{
+    // The switch needs the file to itself and does not wait through the busy timeout: while another
+    // process is just creating the same index it fails at once, so it is tried again for a while.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            if (m_db.textOf("PRAGMA journal_mode") != QStringLiteral("wal"))
+                m_db.exec("PRAGMA journal_mode = WAL");
+            return;
+        }
+        catch (const sqlite::Error& e) {
+            const int primary = e.code() & 0xff;
+            if ((primary != SQLITE_BUSY && primary != SQLITE_LOCKED) || attempt >= 200)
+                throw;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
 }
 
 void ArchiveIndex::createSchema()
@@ -293,6 +315,8 @@ void ArchiveIndex::apply(const journal::Row& row)
             .bind(7, bits)
             .bind(8, row.caller)
             .run();
+        if (kindFromText(row.kind) == MessageKind::Fax)
+            readFaxText(row, received, (bits & kLongNameBit) != 0);
     }
     else if (row.entry == journal::kHeard) {
         sqlite::Statement& st =
@@ -320,6 +344,28 @@ void ArchiveIndex::apply(const journal::Row& row)
         del.bind(1, key).bind(2, rest).run();
         sqlite::Statement& gone = cached("INSERT OR IGNORE INTO gone(hash) VALUES (?1)");
         gone.bind(1, hash).run();
+    }
+}
+
+void ArchiveIndex::readFaxText(const journal::Row& row, const QDateTime& received, bool longName)
+{
+    // The recognised text beside the fax comes back with the message, so a rebuilt index (or a
+    // fax another machine recognised) is searchable without reading its pages again.
+    const QString base = layout::baseName(received, MessageKind::Fax, row.id,
+                                          longName ? layout::kLongIdLength : layout::kShortIdLength);
+    QFile file(m_folder + u'/' + base + QStringLiteral(".txt"));
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray bytes = file.readAll();
+    const OcrTextRead read = ReadOcrTextFile(std::string_view(bytes.constData(), size_t(bytes.size())));
+    if (!read.known)
+        return;
+    const qint64 msg = sqlite3_last_insert_rowid(m_db.handle());
+    sqlite::Statement& st = cached("INSERT OR IGNORE INTO faxtext(msg, page, text) VALUES (?1, ?2, ?3)");
+    for (const OcrPage& page : read.pages) {
+        const QString text = QString::fromStdString(page.text());
+        if (!text.isEmpty())
+            st.bind(1, msg).bind(2, page.number).bind(3, text).run();
     }
 }
 
@@ -394,14 +440,18 @@ ListPage ArchiveIndex::list(const ListFilter& filter, const std::optional<ListCu
     const QString match = ftsQuery(filter.text);
     // Keyset paging: the (received, id) pair of the last row shown bounds the next page, so a page
     // deep in the list costs what the first one does.
-    QByteArray sql = QByteArray(kColumnsSql) +
-                     (up ? "WHERE (received, id) > (?1, ?2) " : "WHERE (received, id) < (?1, ?2) ") +
-                     "AND received >= ?3 AND received < ?4 "
-                     "AND (?5 < 0 OR kind = ?5) ";
+    QByteArray sql = QByteArray(kColumnsSql);
+    if (!match.isEmpty()) {
+        // The faxes with a page holding all the words, each with its first such page ("Seite 2"),
+        // found once for the whole list.
+        sql.prepend("WITH hits(msg, page) AS MATERIALIZED (SELECT f.msg, min(f.page) FROM faxtext f "
+                    "JOIN fax_text ON fax_text.rowid = f.rowid WHERE fax_text MATCH ?7 GROUP BY f.msg) ");
+        sql.replace(" FROM msg ", ", (SELECT page FROM hits WHERE hits.msg = msg.id) FROM msg ");
+    }
+    sql += up ? "WHERE (received, id) > (?1, ?2) " : "WHERE (received, id) < (?1, ?2) ";
+    sql += "AND received >= ?3 AND received < ?4 AND (?5 < 0 OR kind = ?5) ";
     if (!match.isEmpty())
-        sql += "AND id IN (SELECT rowid FROM msg_text WHERE msg_text MATCH ?7 "
-               "UNION SELECT f.msg FROM faxtext f JOIN fax_text ON fax_text.rowid = f.rowid "
-               "WHERE fax_text MATCH ?7) ";
+        sql += "AND id IN (SELECT rowid FROM msg_text WHERE msg_text MATCH ?7 UNION SELECT msg FROM hits) ";
     sql += up ? "ORDER BY received, id LIMIT ?6" : "ORDER BY received DESC, id DESC LIMIT ?6";
     sqlite::Statement st(m_db, sql.constData());
     st.bind(1, after ? after->received : (up ? kMin : kMax))
@@ -422,6 +472,8 @@ ListPage ArchiveIndex::list(const ListFilter& filter, const std::optional<ListCu
             break;
         }
         page.messages.push_back(fromRow(st));
+        if (!match.isEmpty() && !st.isNull(10))
+            page.messages.back().hitPage = static_cast<int>(st.integer(10));
         m_lastRow = st.integer(8);
     }
     return page;

@@ -51,8 +51,11 @@ class ArchiveIndex {
 
   private:
     void createSchema();
+    void switchToWal();
     void apply(const journal::Row& row);
     int readJournal(const QString& rel, qint64 from);
+    // Right after a fax's row went in: the text file beside it into the fax text.
+    void readFaxText(const journal::Row& row, const QDateTime& received, bool longName);
     ArchivedMessage fromRow(sqlite::Statement& st) const;
     // A prepared statement kept for the connection's life (the rebuild applies 100,000 rows).
     sqlite::Statement& cached(const char* sql);

@@ -23,6 +23,15 @@ QString relativeTo(const QString& root, const QString& path)
     return path.mid(root.size() + 1);
 }
 
+// The recognised text of a fax lies beside its files ("<base>.txt") and goes with them.
+QString faxTextFile(const ArchivedMessage& m)
+{
+    if (m.kind != MessageKind::Fax || m.files.isEmpty())
+        return QString();
+    const QString& first = m.files.front();
+    return first.left(first.lastIndexOf(u'.')) + QStringLiteral(".txt");
+}
+
 journal::Row rowFor(const ArchivedMessage& m, const QString& entry)
 {
     const QDateTime now = QDateTime::currentDateTime();
@@ -80,6 +89,8 @@ QString Archive::trash(const QString& id)
             problems.removeAll(QString());
             return problems.join(QStringLiteral("; "));
         }
+        if (const QString text = faxTextFile(*m); QFileInfo::exists(text))
+            QFile::moveToTrash(text); // the text can always be recognised again
         return appendRow(rowFor(*m, journal::kTrash), m->received);
     }
     catch (const sqlite::Error& e) {
@@ -101,6 +112,8 @@ std::vector<CheckFinding> Archive::check(bool repair)
         QStringList present;
         QStringList missing;
         bool rawIntact = false;
+        if (const QString text = faxTextFile(m); !text.isEmpty())
+            known.insert(text);
         for (const QString& path : m.files) {
             known.insert(path);
             if (!QFileInfo(path).isFile()) {

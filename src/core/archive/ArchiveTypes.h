@@ -56,6 +56,7 @@ struct ArchivedMessage {
     bool heard = false;
     QString note;
     QStringList files; // absolute paths; the downloaded bytes (".msg") first when kept
+    int hitPage = 0;   // a search's words found in the fax text of this page (from 1); 0: elsewhere
     QString shortId() const { return id.left(10); }
 };
 

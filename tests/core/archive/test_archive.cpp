@@ -281,6 +281,19 @@ TEST_F(ArchiveTest, ToolListsAsJsonAndRefusesWrongCalls)
     EXPECT_EQ(m["files"].toVariant().toStringList(), fax.files);
     EXPECT_EQ(std::get<0>(run({"show", fax.id.left(6)})), 0);
     EXPECT_EQ(std::get<0>(run({"show", "0000"})), fax.id.startsWith("0000") ? 0 : 1);
+
+    // Recognition of the faxes without text, once; the search names the page.
+    const auto [ocrCode, ocrOut, ocrErr] = run({"ocr"});
+    if (ocrErr.contains("Texterkennung aus"))
+        GTEST_SKIP() << ocrErr.toStdString();
+    ASSERT_EQ(ocrCode, 0) << ocrErr.toStdString();
+    EXPECT_TRUE(ocrErr.contains("[1/1] Fax")) << ocrErr.toStdString();
+    EXPECT_EQ(std::get<1>(run({"ocr"})), "0 Faxe erkannt, 0 fehlgeschlagen\n");
+    EXPECT_EQ(std::get<1>(run({"ocr", "--all"})), "1 Faxe erkannt, 0 fehlgeschlagen\n");
+    const auto [searchCode, found, searchErr] = run({"search", "Briefseite", "--json"});
+    EXPECT_EQ(QJsonDocument::fromJson(found).array().at(0).toObject()["page"].toInt(), 1)
+        << found.toStdString();
+    EXPECT_TRUE(std::get<1>(run({"search", "gewoehnlichen"})).contains("Seite 1"));
 }
 
 } // namespace
