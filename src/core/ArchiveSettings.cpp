@@ -2,6 +2,7 @@
 
 #include "common/IniProfile.h"
 #include "common/ProgramPaths.h"
+#include "core/archive/ArchiveTimeSpan.h"
 
 namespace zarvo {
 
@@ -11,7 +12,12 @@ const QString kArchiv = QStringLiteral("Archiv");
 
 QString ArchiveSettings::Folder() const
 {
-    return folder.trimmed().isEmpty() ? ProgramPaths::archiveFolder() : folder.trimmed();
+    return archive::archivePlaceFor(folder).folder;
+}
+
+QString ArchiveSettings::Index() const
+{
+    return archive::archivePlaceFor(folder).index;
 }
 
 ArchiveSettings LoadArchiveSettings(const QString& fileName)

@@ -14,6 +14,8 @@ struct ArchiveSettings {
 
     // The folder in use: the setting, else $XDG_DATA_HOME/zarvo/Archiv (with ZARVO_HOME: its Archiv).
     QString Folder() const;
+    // Its index in the cache folder (one of its own for a folder other than the default).
+    QString Index() const;
     bool operator==(const ArchiveSettings&) const = default;
 };
 

@@ -170,7 +170,7 @@ bool BatchRun::SaveIntoArchive()
 {
     QString problem;
     m_archive =
-        archive::Archive::open(m_archiveSettings.Folder(), ProgramPaths::archiveIndexFile(), &problem);
+        archive::Archive::open(m_archiveSettings.Folder(), m_archiveSettings.Index(), &problem);
     if (!m_archive) {
         Error(QStringLiteral("Das Archiv %1 kann nicht benutzt werden: %2")
                   .arg(m_archiveSettings.Folder(), problem));

@@ -1,5 +1,7 @@
 #include "core/DesktopArchive.h"
 
+#include "core/RecognitionQueue.h"
+
 #include "common/ProgramPaths.h"
 #include "core/BatchArchive.h"
 #include "core/NewMessageCommand.h"
@@ -55,6 +57,11 @@ DesktopArchive::~DesktopArchive() = default;
 void DesktopArchive::setSettings(const ArchiveSettings& settings)
 {
     const bool first = !m_command && m_archive == nullptr;
+    if (settings.Folder() != m_settings.Folder() || settings.recognition != m_settings.recognition ||
+        settings.languages != m_settings.languages) {
+        m_recognition.reset();
+        m_recognitionOffSaid = false;
+    }
     if (settings.Folder() != m_settings.Folder()) {
         m_archive.reset();
         m_session.clear();
@@ -94,7 +101,7 @@ void DesktopArchive::say(const QString& text)
 archive::Archive* DesktopArchive::open(QString* problem)
 {
     if (!m_archive) {
-        m_archive = archive::Archive::open(m_settings.Folder(), ProgramPaths::archiveIndexFile(), problem);
+        m_archive = archive::Archive::open(m_settings.Folder(), m_settings.Index(), problem);
         if (m_archive && m_archive->indexRebuilt() && log)
             log(m_archive->rebuildNote());
     }
@@ -145,6 +152,8 @@ DesktopArchive::Outcome DesktopArchive::store(int number, const tMessageReport* 
         if (!result.reason.isEmpty())
             log(result.reason);
     }
+    if (input.kind == archive::MessageKind::Fax)
+        recognise(result.id);
     if (m_command) {
         archive::ArchivedMessage stored;
         stored.id = result.id;
@@ -159,6 +168,30 @@ DesktopArchive::Outcome DesktopArchive::store(int number, const tMessageReport* 
             say(m_command->error());
     }
     return out;
+}
+
+void DesktopArchive::recognise(const QString& id)
+{
+    if (!m_settings.recognition)
+        return;
+    if (!m_recognition) {
+        OcrSettings ocr;
+        ocr.languages = m_settings.languages.toStdString();
+        const QString off = QString::fromStdString(OcrUnavailableReason(ocr));
+        if (!off.isEmpty()) {
+            if (!m_recognitionOffSaid && log)
+                log(off);
+            m_recognitionOffSaid = true;
+            return;
+        }
+        m_recognition = std::make_unique<RecognitionQueue>(m_settings.Folder(), m_settings.Index(), ocr);
+        QObject::connect(m_recognition.get(), &RecognitionQueue::faxDone, m_recognition.get(),
+                         [this](const QString&, bool, const QString& text) {
+                             if (log)
+                                 log(text);
+                         });
+    }
+    m_recognition->enqueue(id);
 }
 
 int DesktopArchive::knownArchived(const EntryKey& key)

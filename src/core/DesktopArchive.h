@@ -12,6 +12,8 @@
 
 namespace zarvo {
 
+class RecognitionQueue;
+
 namespace archive {
 class Archive;
 }
@@ -72,6 +74,10 @@ class DesktopArchive {
     std::unique_ptr<archive::Archive> m_archive;
     std::vector<EntryKey> m_session; // one element per stored entry, also repeated keys
     std::unique_ptr<NewMessageCommand> m_command;
+    // Reads new faxes in a worker thread of idle priority; made at the first new fax.
+    std::unique_ptr<RecognitionQueue> m_recognition;
+    bool m_recognitionOffSaid = false;
+    void recognise(const QString& id);
 };
 
 } // namespace zarvo

@@ -3,6 +3,7 @@
 #include "common/OutputFile.h"
 #include "common/ProgramPaths.h"
 #include "core/archive/Archive.h"
+#include "core/archive/ArchiveTimeSpan.h"
 #include "core/archive/ArchiveLayout.h"
 #include "core/archive/BatchImport.h"
 
@@ -321,8 +322,10 @@ int RunArchiveTool(const QStringList& args, QTextStream& out, QTextStream& err)
         return ExitUsage;
     }
     QString problem;
-    const QString folder = line.folder.isEmpty() ? ProgramPaths::archiveFolder() : line.folder;
-    const QString index = line.index.isEmpty() ? ProgramPaths::archiveIndexFile() : line.index;
+    // The settings' folder (and its index) unless the command line names others.
+    const archive::ArchivePlace place = archive::archivePlace(ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
+    const QString folder = line.folder.isEmpty() ? place.folder : line.folder;
+    const QString index = line.index.isEmpty() ? (line.folder.isEmpty() ? place.index : archive::archivePlaceFor(line.folder).index) : line.index;
     const std::unique_ptr<Archive> archive = Archive::open(folder, index, &problem);
     if (!archive) {
         err << "zarvo-archive: " << problem << '\n';

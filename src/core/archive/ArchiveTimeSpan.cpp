@@ -46,8 +46,13 @@ TimeRange timeRange(TimeSpan span, const QDateTime& now)
 
 ArchivePlace archivePlace(const QString& settingsFile)
 {
-    const QString chosen =
-        IniProfile(settingsFile).readString(QStringLiteral("Archiv"), QStringLiteral("Ordner"), QString());
+    return archivePlaceFor(
+        IniProfile(settingsFile).readString(QStringLiteral("Archiv"), QStringLiteral("Ordner"), QString()));
+}
+
+ArchivePlace archivePlaceFor(const QString& chosenFolder)
+{
+    const QString chosen = chosenFolder.trimmed();
     ArchivePlace place{ProgramPaths::archiveFolder(), ProgramPaths::archiveIndexFile()};
     if (chosen.isEmpty())
         return place;

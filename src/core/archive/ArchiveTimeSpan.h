@@ -29,5 +29,7 @@ struct ArchivePlace {
     QString index;
 };
 ArchivePlace archivePlace(const QString& settingsFile);
+// The same for a folder as the setting names it (empty: the default).
+ArchivePlace archivePlaceFor(const QString& chosenFolder);
 
 } // namespace zarvo::archive
