@@ -2,6 +2,9 @@
 // from the archive, mark it, note it, save a copy, put it into the trash.
 #include "app/HelpAccess.h"
 #include "app/UArchiv.h"
+#include "modem/MessageLayout.h"
+#include "viewer/FaxViewerFactory.h"
+#include "viewer/FRHaupt.h"
 #include "app/UWave.h"
 #include "common/MessageSeam.h"
 #include "common/OutputFile.h"
@@ -221,8 +224,15 @@ bool TArchiv::OpenFax(const ArchivedMessage& m)
     const QString msg = FileEndingIn(m.files, QStringLiteral("msg"));
     if (!msg.isEmpty() && m_zarvo) {
         const QByteArray data = ReadAll(msg);
-        if (!data.isEmpty() && m_zarvo->ShowFax(data) == 0)
+        if (data.size() > 2 && data.at(0) == 'F') {
+            // Opened on the page the search found its words on.
+            TFaxView* view = OpenFaxViewer(*m_zarvo);
+            const std::span<const uint8_t> fax = FaxPartOf(data);
+            view->DecodeFax(FaxBytes(fax.begin(), fax.end()));
+            if (m.hitPage > 1)
+                view->ShowPage(m.hitPage - 1);
             return true;
+        }
     }
     for (const char* suffix : {"pdf", "tif"}) {
         const QString file = FileEndingIn(m.files, QString::fromLatin1(suffix));

@@ -83,13 +83,6 @@ QString KindOf(const MessageRow& row, char type)
 
 } // namespace
 
-std::span<const uint8_t> FaxPartOf(const QByteArray& data)
-{
-    if (data.size() <= 2)
-        return {};
-    return {reinterpret_cast<const uint8_t*>(data.constData()) + 2, static_cast<std::size_t>(data.size() - 2)};
-}
-
 void KeepFaxAsReceived(const QByteArray& data, const QString& file, const FaxSaveReport& report, FileOutcome& outcome)
 {
     if (report.Whole())

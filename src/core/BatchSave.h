@@ -2,6 +2,7 @@
 
 #include "core/MessageIndex.h"
 #include "core/MessageList.h"
+#include "modem/MessageLayout.h"
 
 #include "fax/FaxSaveReport.h"
 
@@ -60,9 +61,6 @@ struct MessageFileWriter {
     QString Suffix; // ".TIF", ".PDF", ...
     std::function<FileOutcome(TZarvo& zarvo, const QByteArray& data, const QString& file)> Write;
 };
-
-// The fax part of a message data string: after "F" and the page count, the DLE-coded fax.
-std::span<const uint8_t> FaxPartOf(const QByteArray& data);
 
 // The fax as received beside `file` (its name with ".UFR") when pages of it could not be drawn:
 // the file keeps the other pages, the .UFR every byte. Fills the outcome's notice and extra file.

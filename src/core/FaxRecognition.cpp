@@ -1,6 +1,7 @@
 #include "core/FaxRecognition.h"
 
 #include "common/OutputFile.h"
+#include "modem/MessageLayout.h"
 #include "core/archive/Archive.h"
 #include "fax/FaxDocument.h"
 #include "fax/FaxPdfText.h"
@@ -148,8 +149,7 @@ FaxRecognitionResult FaxRecognition::recognise(const archive::ArchivedMessage& m
         result.text = QStringLiteral("Fax %1 hat keine Seite").arg(message.shortId());
         return result;
     }
-    const auto* p = reinterpret_cast<const uint8_t*>(downloaded.constData()) + 2;
-    const std::vector<FaxBytes> faxPages = SplitFaxPages({p, static_cast<size_t>(downloaded.size() - 2)});
+    const std::vector<FaxBytes> faxPages = SplitFaxPages(FaxPartOf(downloaded));
 
     const QString pdfPath = fileWithSuffix(message, QStringLiteral("pdf"));
     std::string oldPdf;

@@ -104,4 +104,11 @@ QByteArray MessageDataString(const tMessageReport& report, const QByteArray& bod
     return data;
 }
 
+std::span<const uint8_t> FaxPartOf(const QByteArray& data)
+{
+    if (data.size() <= 2)
+        return {};
+    return {reinterpret_cast<const uint8_t*>(data.constData()) + 2, static_cast<std::size_t>(data.size() - 2)};
+}
+
 } // namespace zarvo

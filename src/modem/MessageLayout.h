@@ -3,7 +3,9 @@
 #include "modem/ModemTypes.h"
 
 #include <QByteArray>
+#include <cstdint>
 #include <functional>
+#include <span>
 
 // How messages lie in the modem's memory and how one block arrives on the line.
 namespace zarvo {
@@ -39,5 +41,9 @@ bool AssembleMessageBody(quint8 block, quint16 offset, const BlockReader& read,
 
 // "F" + page count, "V", "D" or "U", followed by the body as stored.
 QByteArray MessageDataString(const tMessageReport& report, const QByteArray& body);
+
+// The fax part of a fax's message data string: after "F" and the page count, the DLE-coded fax
+// (empty when there is none). The one place that knows the layout.
+std::span<const uint8_t> FaxPartOf(const QByteArray& data);
 
 } // namespace zarvo

@@ -5,6 +5,7 @@
 #include "common/ProgramPaths.h"
 #include "fax/FAXTIF.h"
 #include "modem/FaxViewerOpener.h"
+#include "modem/MessageLayout.h"
 
 #include <QFile>
 
@@ -22,8 +23,8 @@ bool IsFax(const QByteArray& message)
 // The fax itself: the message data after its type letter and page-count byte.
 FaxBytes FaxPart(const QByteArray& message)
 {
-    const qsizetype skip = std::min<qsizetype>(2, message.size());
-    return FaxBytes(message.begin() + skip, message.end());
+    const std::span<const uint8_t> fax = FaxPartOf(message);
+    return FaxBytes(fax.begin(), fax.end());
 }
 
 std::string LocalName(const QString& fileName)

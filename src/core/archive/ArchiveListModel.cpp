@@ -166,8 +166,14 @@ QVariant ArchiveListModel::data(const QModelIndex& index, int role) const
             return amountText(*m);
         case HeardColumn:
             return QString();
-        case NoteColumn:
-            return QString(m->note).replace(u'\n', u' ');
+        case NoteColumn: {
+            // A search that found the words on a fax page says which page.
+            const QString note = QString(m->note).replace(u'\n', u' ');
+            if (m->hitPage <= 0)
+                return note;
+            const QString hit = QStringLiteral("Fundstelle: Seite %1").arg(m->hitPage);
+            return note.isEmpty() ? hit : note + QStringLiteral(" (") + hit + u')';
+        }
         default:
             return {};
         }

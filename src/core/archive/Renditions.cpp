@@ -1,6 +1,7 @@
 #include "core/archive/Renditions.h"
 
 #include "fax/FaxDocument.h"
+#include "modem/MessageLayout.h"
 #include "fax/FaxPdf.h"
 #include "common/OutputFile.h"
 #include "modem/Zarvo.h"
@@ -70,9 +71,7 @@ QString Renditions::writeOne(const QByteArray& downloaded, layout::FileBit bit, 
         case layout::Pdf: {
             if (downloaded.size() < 2 || downloaded[1] == '\0')
                 return QStringLiteral("%1 nicht geschrieben (keine Seite)").arg(path);
-            const auto* p = reinterpret_cast<const uint8_t*>(downloaded.constData()) + 2;
-            const std::vector<FaxBytes> pages =
-                SplitFaxPages({p, static_cast<size_t>(downloaded.size() - 2)});
+            const std::vector<FaxBytes> pages = SplitFaxPages(FaxPartOf(downloaded));
             if (SaveFaxAsPdf(pages, localName(path), UserPaper(), Existing::AcceptSame).pages == 0)
                 return QStringLiteral("%1 nicht geschrieben (keine lesbare Seite)").arg(path);
             return QString();
