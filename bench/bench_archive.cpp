@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message archive at 100,000 messages: the rebuild of the index from the journals, search in the
 // process and as a whole zarvo-archive run, the newest 100 as JSON, the import of 10,000 messages of
 // batch folders, and the index's bytes per message. Work folder: the first argument, else a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The archive window's list with 100,000 archived messages, widget-free through its model: the
 // time from opening the archive to the first rows, and the time per keystroke while a caller is
 // typed into the search (each keystroke asks the archive again, as the window does after its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pages per second of the page decoder, table-driven and as a linear scan over the code table,
 // on the demo pages (or the sample pages of the tests) and on a dense synthetic page.
 #include "../tests/fax/LinearScanDecoder.cpp" // the reference decoder of the tests

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints what downloading a five-block message costs: wall time against the line's own time at
 // 57600 baud and against a plain blocking reader of the same emulated modem (which shows what the
 // emulator's pacing really delivers on a loaded machine), and CPU time (whole process, and the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Prints the process CPU time the modem component uses while it waits for the modem: a command
 // without reply wait (fixed 500 ms pause) and a query whose reply never comes (full time limit).
 #include "ModemEmulator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Text recognition of fax pages: German business letters set at 10 to 12 pt, scanned as a fax
 // machine would (fine 204 x 196 and normal 204 x 98 dpi, one of each with light noise). Prints the
 // share of the letter's words found (recall) and the CPU seconds per page.

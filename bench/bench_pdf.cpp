@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time to write the demo's three-page fax as PDF, and its size against tiff2pdf of the same pages
 // (from our own TIFF export) and against the pages' bitmaps as Flate would store them.
 #include "BuildPaths.h"

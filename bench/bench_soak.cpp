@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The long soak of the modem link: random operations against the emulated modem with its faults
 // injected at random, every invariant checked after each operation. Prints operations, faults
 // that acted, invariant violations (must be 0) and the time taken; exit status 1 on a violation.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The installed tree: each file once, and only what the installed programs, the desktop and the reader
 # use. The window icons are compiled into the program, so they are not installed. The programs find share/zarvo relative to themselves (see
 # ProgramPaths), so a staged or moved tree works as well as the configured prefix.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The AppStream metainfo, written from data/zarvo.metainfo.xml.in. The build includes this file; CI
 # also runs it alone to check the variant with screenshots:
 #   cmake -DOUTPUT=x.xml -DZARVO_SCREENSHOTS_URL=https://... -P cmake/ZarvoMetainfo.cmake

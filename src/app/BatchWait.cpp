@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The small window of a desktop start that waits for a batch run.
 #include "app/BatchWait.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Help pages in the desktop's browser.
 #include "app/HelpAccess.h"
 

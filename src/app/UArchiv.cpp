@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The archive window: the search row, the list over the archive's model, the status line, the
 // window's settings and the look for newly archived messages.
 #include "app/UArchiv.h"

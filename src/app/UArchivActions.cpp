@@ -1,18 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The archive window: its actions and context menu, and what they do with a message - open it
 // from the archive, mark it, note it, save a copy, put it into the trash.
 #include "app/HelpAccess.h"
 #include "app/UArchiv.h"
-#include "modem/MessageLayout.h"
-#include "viewer/FaxViewerFactory.h"
-#include "viewer/FRHaupt.h"
 #include "app/UWave.h"
 #include "common/MessageSeam.h"
 #include "common/OutputFile.h"
 #include "common/ProgramPaths.h"
 #include "core/archive/Archive.h"
 #include "core/archive/ArchiveListModel.h"
+#include "modem/MessageLayout.h"
 #include "modem/Zarvo.h"
 #include "modem/ZarvoFields.h"
+#include "viewer/FRHaupt.h"
+#include "viewer/FaxViewerFactory.h"
 
 #include <QAction>
 #include <QDesktopServices>

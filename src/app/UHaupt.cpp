@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // THaupt: creation, layout and the activation sequence of the main window.
 #include "app/UHaupt.h"
 #include "core/BackgroundWatch.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // THaupt: the action list, the main menu, the tool bar and the tray menu, built from one table.
 #include "app/TaskIcon.h"
 #include "app/UHaupt.h"

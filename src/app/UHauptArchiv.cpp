@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // THaupt: the archive window, made on first use and shown beside the main window.
 #include "app/UArchiv.h"
 #include "app/UHaupt.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // THaupt: the archive - every message the window downloads is stored there too, "Alle Nachrichten
 // archivieren", the question before the erase, archiving at once, and the marks of archived rows.
 #include "app/UHaupt.h"

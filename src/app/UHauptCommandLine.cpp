@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // THaupt: the switches that act inside the window, read once at the first activation right after
 // the modem was connected. Saving and erasing never reach the window: the batch run does them.
 #include "app/UHaupt.h"

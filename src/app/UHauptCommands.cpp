@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // THaupt: the commands of the menus, the tool bar and the tray, the tray behaviour, and closing.
 #include "app/About.h"
 #include "app/HelpAccess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // THaupt: the message list - rebuilding it, the new-message check, column widths, cell images, and
 // playing or showing the current message.
 #include "app/UHaupt.h"

@@ -1,15 +1,16 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // THaupt: the background tick every 2 seconds. It keeps the commands in step with the modem's busy
 // flag, writes the log file when asked to, and watches the programs that share the modem.
 #include "app/UHaupt.h"
 #include "app/UOptionen.h"
-#include "core/BackgroundWatch.h"
-#include "core/StatusLogFile.h"
-#include "core/WindowFinder.h"
-#include "platform/ras_api32.h"
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
 #include "common/Wait.h"
+#include "core/BackgroundWatch.h"
+#include "core/StatusLogFile.h"
+#include "core/WindowFinder.h"
 #include "modem/Zarvo.h"
+#include "platform/ras_api32.h"
 
 #include <QAction>
 #include <QLabel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // THaupt: the new-message notice. Every AutonTi minutes the tick asks the modem for its memory
 // status, reads only the directory entries that are new, and announces the unheard ones once: on
 // the desktop's notification service, else in the tray's balloon. The tray's icon and tip show

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // THaupt: the user's other runs (a second start, a batch run beside this one) and the end of the
 // program asked for from outside (signals, the end of the session).
 #include "app/UHaupt.h"

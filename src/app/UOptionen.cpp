@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options dialog: filling and collecting the settings, OK/Abbrechen/Hilfe, port test,
 // password check and autostart.
 #include "app/UOptionen.h"

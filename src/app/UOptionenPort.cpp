@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options dialog's port drop-down: the port list, typed paths, and the COMn a choice is kept as.
 #include "app/UOptionenPort.h"
 

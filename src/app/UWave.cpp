@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The voice window: a small player over the converted voice message, save and help.
 #include "app/UWave.h"
 #include "app/ModalRun.h"
 
 #include "app/HelpAccess.h"
 #include "app/UWavePlayer.h"
-#include "core/WavPlayback.h"
 #include "common/MessageSeam.h"
 #include "common/OutputFile.h"
+#include "core/WavPlayback.h"
 
 #include <QAction>
 #include <QCloseEvent>

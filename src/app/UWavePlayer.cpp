@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Playing a decoded voice message through Qt Multimedia.
 #include "app/UWavePlayer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zarvo: the desktop program for the message modem.
 #include "app/About.h"
 #include "app/BatchWait.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "common/MessageSeam.h"
 
 #include <cstdio>
@@ -36,11 +37,23 @@ bool StderrMessages::question(const QString& caption, const QString& text)
     return false;
 }
 
-void StderrMessages::information(const QString& caption, const QString& text) { Print(caption, text); }
-void StderrMessages::warning(const QString& caption, const QString& text) { Print(caption, text); }
-void StderrMessages::error(const QString& caption, const QString& text) { Print(caption, text); }
+void StderrMessages::information(const QString& caption, const QString& text)
+{
+    Print(caption, text);
+}
+void StderrMessages::warning(const QString& caption, const QString& text)
+{
+    Print(caption, text);
+}
+void StderrMessages::error(const QString& caption, const QString& text)
+{
+    Print(caption, text);
+}
 
-MessageSeam& Messages() { return g_current ? *g_current : Fallback(); }
+MessageSeam& Messages()
+{
+    return g_current ? *g_current : Fallback();
+}
 
 MessageSeam* SetMessages(MessageSeam* seam)
 {

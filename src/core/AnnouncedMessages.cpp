@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The set of messages already announced, persisted one key per line.
 #include "core/AnnouncedMessages.h"
 

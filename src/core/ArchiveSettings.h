@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QString>
@@ -6,11 +7,11 @@ namespace zarvo {
 
 // Section [Archiv] of ZARVO2.ini: where the archive lives and what follows a newly stored message.
 struct ArchiveSettings {
-    QString folder;                                   // Ordner=; empty: the default folder
-    QString command;                                  // Befehl=: run for each new message; empty: none
-    bool recognition = true;                          // Texterkennung=: fax text into search and PDF
-    QString languages = QStringLiteral("deu+eng");    // Sprachen=: the recognition's languages
-    bool atOnce = false;                              // Sofort=: archive new messages as the list shows them
+    QString folder;                                // Ordner=; empty: the default folder
+    QString command;                               // Befehl=: run for each new message; empty: none
+    bool recognition = true;                       // Texterkennung=: fax text into search and PDF
+    QString languages = QStringLiteral("deu+eng"); // Sprachen=: the recognition's languages
+    bool atOnce = false;                           // Sofort=: archive new messages as the list shows them
 
     // The folder in use: the setting, else $XDG_DATA_HOME/zarvo/Archiv (with ZARVO_HOME: its Archiv).
     QString Folder() const;

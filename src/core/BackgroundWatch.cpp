@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/BackgroundWatch.h"
 
-#include "core/WindowFinder.h"
 #include "core/DialUpLinks.h"
+#include "core/WindowFinder.h"
 
 namespace zarvo {
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/BatchArchive.h"
 
 #include "core/archive/Archive.h"
@@ -7,17 +8,15 @@
 
 namespace zarvo {
 
-ArchiveSink::ArchiveSink(archive::Archive& archive) : m_archive(archive)
-{
-}
+ArchiveSink::ArchiveSink(archive::Archive& archive) : m_archive(archive) {}
 
 QString ArchiveSink::Place() const
 {
     return m_archive.folder().endsWith(u'/') ? m_archive.folder() : m_archive.folder() + u'/';
 }
 
-QString ArchiveSink::Store(int number, const MessageRow& row, const tMessageReport* entry, const QByteArray& data,
-                           bool& alreadyThere)
+QString ArchiveSink::Store(int number, const MessageRow& row, const tMessageReport* entry,
+                           const QByteArray& data, bool& alreadyThere)
 {
     archive::ArchivedMessageInput input;
     if (entry) {
@@ -31,7 +30,9 @@ QString ArchiveSink::Store(int number, const MessageRow& row, const tMessageRepo
     }
     const archive::AddResult result = m_archive.add(input);
     if (result.failed())
-        return QStringLiteral("Nachricht %1 konnte nicht archiviert werden: %2").arg(number).arg(result.reason);
+        return QStringLiteral("Nachricht %1 konnte nicht archiviert werden: %2")
+            .arg(number)
+            .arg(result.reason);
     alreadyThere = result.alreadyThere();
     if (result.newlyStored()) {
         archive::ArchivedMessage stored;
@@ -72,7 +73,8 @@ NewMessageInfo NewMessageInfoFor(const archive::ArchivedMessage& message)
         const QString suffix = QFileInfo(file).suffix().toLower();
         if (suffix == QStringLiteral("pdf"))
             info.pdf = file;
-        else if (suffix == QStringLiteral("wav") || suffix == QStringLiteral("tif") || suffix == QStringLiteral("dat"))
+        else if (suffix == QStringLiteral("wav") || suffix == QStringLiteral("tif") ||
+                 suffix == QStringLiteral("dat"))
             info.file = file;
     }
     return info;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/BatchRun.h"
 
 #include "common/MessageSeam.h"
@@ -169,8 +170,7 @@ bool BatchRun::SaveInto(const QString& folder)
 bool BatchRun::SaveIntoArchive()
 {
     QString problem;
-    m_archive =
-        archive::Archive::open(m_archiveSettings.Folder(), m_archiveSettings.Index(), &problem);
+    m_archive = archive::Archive::open(m_archiveSettings.Folder(), m_archiveSettings.Index(), &problem);
     if (!m_archive) {
         Error(QStringLiteral("Das Archiv %1 kann nicht benutzt werden: %2")
                   .arg(m_archiveSettings.Folder(), problem));

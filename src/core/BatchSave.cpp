@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/BatchSave.h"
 
-#include "core/MessageIndex.h"
 #include "common/MessageSeam.h"
+#include "core/MessageIndex.h"
 #include "fax/FAXTIF.h"
 #include "modem/Zarvo.h"
 
@@ -71,7 +72,8 @@ FileOutcome RawWriter(TZarvo&, const QByteArray& data, const QString& file)
         Existing::AcceptSame, &alreadyThere);
     if (problem.empty())
         return Done(alreadyThere);
-    return Failed(QStringLiteral("%1 konnte nicht geschrieben werden (%2)").arg(file, QString::fromStdString(problem)));
+    return Failed(
+        QStringLiteral("%1 konnte nicht geschrieben werden (%2)").arg(file, QString::fromStdString(problem)));
 }
 
 QString KindOf(const MessageRow& row, char type)
@@ -83,12 +85,14 @@ QString KindOf(const MessageRow& row, char type)
 
 } // namespace
 
-void KeepFaxAsReceived(const QByteArray& data, const QString& file, const FaxSaveReport& report, FileOutcome& outcome)
+void KeepFaxAsReceived(const QByteArray& data, const QString& file, const FaxSaveReport& report,
+                       FileOutcome& outcome)
 {
     if (report.Whole())
         return;
     outcome.leftOut = report.pages == 0;
-    const QString ufr = QFileInfo(file).path() + u'/' + QFileInfo(file).completeBaseName() + QStringLiteral(".UFR");
+    const QString ufr =
+        QFileInfo(file).path() + u'/' + QFileInfo(file).completeBaseName() + QStringLiteral(".UFR");
     const std::span<const uint8_t> fax = FaxPartOf(data);
     const std::string problem =
         WriteWholeFile(QFile::encodeName(ufr).toStdString(), std::as_bytes(fax), Existing::AcceptSame);
@@ -203,7 +207,8 @@ BatchSaver::BatchSaver(TZarvo& zarvo, QString folder) : m_zarvo(zarvo)
     m_sink = std::move(sink);
 }
 
-BatchSaver::BatchSaver(TZarvo& zarvo, std::unique_ptr<MessageSink> sink) : m_zarvo(zarvo), m_sink(std::move(sink))
+BatchSaver::BatchSaver(TZarvo& zarvo, std::unique_ptr<MessageSink> sink)
+    : m_zarvo(zarvo), m_sink(std::move(sink))
 {
 }
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include "core/MessageIndex.h"
@@ -75,8 +76,8 @@ class MessageSink {
     virtual QString Place() const = 0;
     // Stores message `number` (its list row, its directory entry when read, its data as downloaded).
     // An empty text when it is there whole (`alreadyThere`: found so, nothing written), else why not.
-    virtual QString Store(int number, const MessageRow& row, const tMessageReport* entry, const QByteArray& data,
-                          bool& alreadyThere) = 0;
+    virtual QString Store(int number, const MessageRow& row, const tMessageReport* entry,
+                          const QByteArray& data, bool& alreadyThere) = 0;
     // After each round of Store: what belongs to the round as a whole (a folder's index). Empty
     // text when done, else why not.
     virtual QString Finish() { return QString(); }

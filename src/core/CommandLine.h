@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 #include <QString>
@@ -18,10 +19,10 @@ struct CommandSwitch {
 
 // The switches of `arguments` (without the program name). Each argument is recognised upper-cased
 // from its second character on, whatever its first character is; the tests are prefix tests, in
-// this order: "H" or "?", "STP", "DELETE", "AUTORUN" or "AUTOSTA", "LOG", "PDF", "ARCHIV". "--help" counts as the
-// usage switch. The path of "/STP:<path>" keeps its case. An argument that names an existing file is
-// that file (a desktop entry's %f, "zarvo /home/a/fax.ufr"), never a switch, although an absolute
-// path begins with "/" as the switches do. Other arguments are ignored.
+// this order: "H" or "?", "STP", "DELETE", "AUTORUN" or "AUTOSTA", "LOG", "PDF", "ARCHIV". "--help" counts as
+// the usage switch. The path of "/STP:<path>" keeps its case. An argument that names an existing file is that
+// file (a desktop entry's %f, "zarvo /home/a/fax.ufr"), never a switch, although an absolute path begins with
+// "/" as the switches do. Other arguments are ignored.
 std::vector<CommandSwitch> ParseCommandLine(const QStringList& arguments);
 
 // Usage, saving or erasing: the program does its work and closes.

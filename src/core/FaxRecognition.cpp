@@ -1,11 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/FaxRecognition.h"
 
 #include "common/OutputFile.h"
-#include "modem/MessageLayout.h"
 #include "core/archive/Archive.h"
 #include "fax/FaxDocument.h"
 #include "fax/FaxPdfText.h"
 #include "fax/FaxResolution.h"
+#include "modem/MessageLayout.h"
 #include "ocr/FaxOcr.h"
 #include "ocr/OcrTextFile.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The modem's messages as last seen, shared by the list, the poll, the tray and the notice.
 #include "core/Inbox.h"
 

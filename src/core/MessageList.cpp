@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message list's rows and size rules, free of widgets.
 #include "core/MessageList.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 namespace zarvo {
@@ -24,11 +25,11 @@ struct ModemAccessFacts {
 // The strongest reason wins: stopping, then a batch run, then another program, then our own work.
 constexpr ModemAccess ModemAccessFor(const ModemAccessFacts& f)
 {
-    return f.stopping              ? ModemAccess::Stopping
-           : f.holdAsked           ? ModemAccess::HeldOff
+    return f.stopping             ? ModemAccess::Stopping
+           : f.holdAsked          ? ModemAccess::HeldOff
            : f.locked || f.dialUp ? ModemAccess::Locked
-           : f.busy                ? ModemAccess::Busy
-                                   : ModemAccess::Free;
+           : f.busy               ? ModemAccess::Busy
+                                  : ModemAccess::Free;
 }
 
 // The batch run or the end has the modem: no command and no poll of the window may reach it.

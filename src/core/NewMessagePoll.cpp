@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The new-message poll's decisions: when to ask the modem and what counts as new.
 #include "core/NewMessagePoll.h"
 

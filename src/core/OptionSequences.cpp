@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Making a settings record current, and the checks on typed option values.
 #include "core/OptionSequences.h"
 

@@ -1,10 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/StartMode.h"
 
 #include "core/CommandLine.h"
 #include "core/RunRequest.h"
 
 #include <QtGlobal>
-
 
 namespace zarvo {
 
@@ -97,7 +97,8 @@ StartDecision DecideStart(const QStringList& arguments, const StartEnvironment& 
 {
     const auto read = Reader(environment.variable);
     // Without a probe (a test's environment) nothing answers.
-    const auto xReachable = environment.xReachable ? environment.xReachable : [](const QByteArray&) { return false; };
+    const auto xReachable =
+        environment.xReachable ? environment.xReachable : [](const QByteArray&) { return false; };
     const auto waylandReachable =
         environment.waylandReachable ? environment.waylandReachable : [](const QString&) { return false; };
     const bool batch = IsBatchRun(ParseCommandLine(arguments));

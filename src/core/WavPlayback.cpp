@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WAV49 decoding for playback, on libgsm.
 #include "core/WavPlayback.h"
 

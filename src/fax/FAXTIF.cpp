@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fax/FAXTIF.h"
 
 #include "common/Errors.h"
+#include "common/OutputFile.h"
 #include "fax/FaxDocument.h"
 #include "fax/FaxFileError.h"
 #include "fax/FaxResolution.h"
-#include "common/OutputFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -374,8 +375,9 @@ FaxSaveReport FaxTiffWriter::SaveFaxAsTiff(std::span<const uint8_t> faxData, con
     std::ostringstream out(std::ios::binary);
     WritePlanned(out, pages);
     const std::string bytes = std::move(out).str();
-    const std::string problem = WriteWholeFile(
-        tiffFile, std::as_bytes(std::span<const char>(bytes.data(), bytes.size())), existing, &report.alreadyThere);
+    const std::string problem =
+        WriteWholeFile(tiffFile, std::as_bytes(std::span<const char>(bytes.data(), bytes.size())), existing,
+                       &report.alreadyThere);
     if (!problem.empty())
         throw FaxFileError("Datei " + tiffFile + " kann nicht geschrieben werden (" + problem + ")");
     report.pages = static_cast<int>(pages.size());

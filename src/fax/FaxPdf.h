@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "common/OutputFile.h"
 #include "fax/FaxDocument.h"
 #include "fax/FaxSaveReport.h"
-#include "common/OutputFile.h"
 #include "fax/PdfWriter.h"
 
 #include <span>

@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fax/PagePicture.h"
 
+#include "common/OutputFile.h"
 #include "fax/FaxDocument.h"
 #include "fax/FaxFileError.h"
-#include "common/OutputFile.h"
 
 #include <cerrno>
 #include <csetjmp>

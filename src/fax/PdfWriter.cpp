@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fax/PdfWriter.h"
 
 #include "fax/FaxResolution.h"
@@ -147,8 +148,8 @@ void FaxPdfBuilder::addPage(const PdfFaxImage& page, std::span<const PdfTextWord
         text.empty() ? "" : " /Font << /" + std::string(PdfTextFontName) + " 4 0 R >>";
     m_pdf->object(pageObject, "<< /Type /Page /Parent 2 0 R /MediaBox " + m_mediaBox +
                                   " /Resources << /XObject << /Im0 " + std::to_string(pageObject + 2) +
-                                  " 0 R >>" + fontResource + " >> /Contents " + std::to_string(pageObject + 1) +
-                                  " 0 R >>");
+                                  " 0 R >>" + fontResource + " >> /Contents " +
+                                  std::to_string(pageObject + 1) + " 0 R >>");
     std::string contents;
     if (page.width > 0 && page.height > 0)
         contents = "q " + Num(at.width) + " 0 0 " + Num(at.height) + " " + Num(at.x) + " " + Num(at.y) +
@@ -192,7 +193,8 @@ std::string FaxPdfDocument(std::span<const PdfFaxImage> pages, const PdfPaper& p
     const bool anyText = std::any_of(words.begin(), words.end(), [](const auto& w) { return !w.empty(); });
     FaxPdfBuilder pdf(paper, anyText);
     for (size_t k = 0; k < pages.size(); ++k)
-        pdf.addPage(pages[k], k < words.size() ? std::span<const PdfTextWord>(words[k]) : std::span<const PdfTextWord>());
+        pdf.addPage(pages[k], k < words.size() ? std::span<const PdfTextWord>(words[k])
+                                               : std::span<const PdfTextWord>());
     return pdf.finish();
 }
 

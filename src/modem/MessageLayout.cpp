@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "modem/MessageLayout.h"
 
 namespace zarvo {
@@ -108,7 +109,8 @@ std::span<const uint8_t> FaxPartOf(const QByteArray& data)
 {
     if (data.size() <= 2)
         return {};
-    return {reinterpret_cast<const uint8_t*>(data.constData()) + 2, static_cast<std::size_t>(data.size() - 2)};
+    return {reinterpret_cast<const uint8_t*>(data.constData()) + 2,
+            static_cast<std::size_t>(data.size() - 2)};
 }
 
 } // namespace zarvo

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial ports the options dialog offers, and how a choice becomes a COMn key of [Ports].
 #include "modem/PortList.h"
 

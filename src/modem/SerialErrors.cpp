@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Why a serial device cannot be used, found out once and said in the user's words.
 #include "modem/SerialErrors.h"
 

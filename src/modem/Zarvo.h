@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "common/OutputFile.h"
 #include "common/Wait.h" // Delay
 #include "fax/FaxSaveReport.h"
-#include "common/OutputFile.h"
 #include "modem/ComDrv32.h"
 #include "modem/ModemTypes.h"
 

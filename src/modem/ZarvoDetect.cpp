@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Finding the modem on a port (or forcing the port) and binding the main port to it.
 #include "modem/Zarvo.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Block download with its one-block cache, message assembly, erase and line playback.
 #include "common/Targets.h"
 #include "common/Wait.h"

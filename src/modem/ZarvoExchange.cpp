@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The modem component's core: its two port drivers, line assembly, one command exchange,
 // the busy flag, the conversation log and the status text.
 #include "modem/Zarvo.h"

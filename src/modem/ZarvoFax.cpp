@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TZarvo: handing a downloaded fax to a viewer window, and saving it as a multi-page TIFF file.
 
 #include "modem/Zarvo.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Memory status, message directory and the modem clock.
 #include "modem/Zarvo.h"
 #include "modem/ZarvoFields.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The modem's self-mode options: read, write only what differs, keep them in the settings file.
 #include "common/IniProfile.h"
 #include "modem/Zarvo.h"

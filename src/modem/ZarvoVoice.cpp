@@ -1,6 +1,7 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Voice messages to WAV: un-shield, park the GSM stream in ~~test.gsm, repack block by block.
-#include "common/ProgramPaths.h"
 #include "common/OutputFile.h"
+#include "common/ProgramPaths.h"
 #include "modem/VoiceStream.h"
 #include "modem/Wav49.h"
 #include "modem/Zarvo.h"

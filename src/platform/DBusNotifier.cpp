@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop notification service through QtDBus, with the tray's balloon where it is missing.
 #include "platform/DBusNotifier.h"
 

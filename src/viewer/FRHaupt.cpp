@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFaxView: the window, its actions, zoom and paging, and the page display.
 
 #include "viewer/FRHaupt.h"

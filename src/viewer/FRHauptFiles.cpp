@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFaxView: opening and saving fax files, and the clipboard.
 
 #include "viewer/FRHaupt.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TFaxView: printing and the fax window options.
 
 #include "viewer/FRHaupt.h"

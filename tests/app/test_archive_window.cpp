@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The archive window from the main window: Ctrl+H, a caller typed, Enter shows the archived fax.
 #include "test_haupt_fixture.h"
 

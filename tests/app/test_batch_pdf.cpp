@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch switch /PDF: headless runs of the real program against the emulated modem write
 // MESS<n>.PDF beside MESS<n>.TIF, read back by poppler against the viewer's pages; a second run
 // finds its own files, and a different file of that name is never replaced.

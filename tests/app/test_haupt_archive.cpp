@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window keeps what it downloads in the archive, and the erase asks before it loses any.
 #include "test_haupt_fixture.h"
 

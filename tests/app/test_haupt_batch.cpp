@@ -1,12 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line: smoke runs of the real program without a display against the emulated modem (the
 // batch run's cases are in tests/core/test_batch_run.cpp), and the switches that act inside the
 // window (log, autorun) and the background tick with it.
 #include "BuildPaths.h"
 #include "test_haupt_fixture.h"
 
+#include "common/ProgramPaths.h"
 #include "core/BackgroundWatch.h"
 #include "core/WindowFinder.h"
-#include "common/ProgramPaths.h"
 
 #include <QDir>
 #include <QFile>

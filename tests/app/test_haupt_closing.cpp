@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Closing the main window: the busy refusal, the return to self mode, the log file, the emergency
 // exit and the tray.
 #include "test_haupt_fixture.h"

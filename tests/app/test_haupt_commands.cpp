@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's commands on the emulated modem.
 #include "test_haupt_fixture.h"
 

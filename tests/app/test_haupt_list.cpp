@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The message list on the emulated modem: rows, the new-message question and its playback,
 // rebuilding, widths, and the re-entrant checks that dialogs and the voice window cause.
 #include "test_haupt_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real program beside the emulated modem: SIGTERM runs the close box's sequence, a batch run
 // beside the running program gets the modem held off, and a close asked for while a box is open.
 #include "BuildPaths.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up of the main window on the emulated modem: settings, connection, the forced port choice,
 // and activations.
 #include "BuildPaths.h"

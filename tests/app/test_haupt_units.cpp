@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's widget-free rules: new-message rows, size rules, activation, start mode, log
 // file, about line.
 #include "app/About.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Help access: finding the pages once, topics with anchors, the message without pages.
 #include "ScriptedMessages.h"
 #include "app/HelpAccess.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The new-message notice end to end: the program on the emulated modem, a call that leaves a
 // message while the program runs, and a stand-in notification service on a private session bus.
 #include "test_haupt_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options dialog against the emulated modem: OK, Abbrechen, port test, typed-value checks.
 #include "EmulatorFixture.h"
 #include "Recording.h"

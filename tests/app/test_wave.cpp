@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The voice window and its WAV49 playback: decoding against sox, button layout, saving, no sound.
 #include "EmulatorFixture.h"
 #include "ScriptedMessages.h"

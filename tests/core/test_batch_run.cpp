@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The batch run without a window: one case table against the emulated modem. The program's own
 // end-to-end runs (tests/app/test_haupt_batch.cpp) keep only a few smoke cases.
 #include "BuildPaths.h"
@@ -43,9 +44,9 @@ struct Case {
     bool port = true;           // ComPort chosen in the settings
     bool stop = false;          // a stop signal before the run
     emu::Faults faults = {};
-    int arrivals = 0;           // calls answered during the run, one after each of the first blocks
-    bool oldWav = false;        // MESS1.WAV is there with other bytes
-    bool noisyFax = false;      // a third message: a fax whose second page is line noise
+    int arrivals = 0;      // calls answered during the run, one after each of the first blocks
+    bool oldWav = false;   // MESS1.WAV is there with other bytes
+    bool noisyFax = false; // a third message: a fax whose second page is line noise
 };
 
 Case Faulty(Case c, const emu::Faults& faults)
@@ -88,8 +89,17 @@ TEST(BatchRun, SavesLooksAgainErasesAndEndsWithItsStatus)
         {"an old file is kept", saveAndErase, 1, 0, "MESS1.WAV", true, false, {}, 0, true},
         {"a call during the run is saved first", saveAndErase, 0, 1, nullptr, true, false, {}, 1},
         {"calls keep coming", saveAndErase, 1, 0, "immer wieder neue Nachrichten", true, false, {}, 40},
-        {"a page of line noise: the fax kept as received", {"/STP:OUT", "/DELETE", "/PDF"}, 0, 1,
-         "Seite 2 nicht darstellbar", true, false, {}, 0, false, true},
+        {"a page of line noise: the fax kept as received",
+         {"/STP:OUT", "/DELETE", "/PDF"},
+         0,
+         1,
+         "Seite 2 nicht darstellbar",
+         true,
+         false,
+         {},
+         0,
+         false,
+         true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -97,7 +107,8 @@ TEST(BatchRun, SavesLooksAgainErasesAndEndsWithItsStatus)
         o.echo = false;
         o.messages = {Voice(), emu::dataMessage(std::vector<std::uint8_t>(100, 7))};
         if (c.noisyFax)
-            o.messages.push_back(emu::faxMessage({readDemoFile("fax3-1.g3"), std::vector<std::uint8_t>(3000, 0x55)}));
+            o.messages.push_back(
+                emu::faxMessage({readDemoFile("fax3-1.g3"), std::vector<std::uint8_t>(3000, 0x55)}));
         for (int block = 1; block <= c.arrivals; ++block)
             o.arrivals.push_back({emu::Arrival::When::AfterBlock, block, Voice(0)});
         EmulatorFixture modem(o, 1, (c.port ? QStringLiteral("[Modem]\nComPort=1\n") : QString()) + options);

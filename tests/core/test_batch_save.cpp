@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving every message of the emulated modem into a folder: files as the converter would write
 // them, nothing replaced or written through a link, an index of what was saved, a second look that
 // finds what came in meanwhile, and failures counted rather than lost.
@@ -5,9 +6,9 @@
 #include "BuildPaths.h"
 #include "EmulatorFixture.h"
 #include "Recording.h"
+#include "common/OutputFile.h"
 #include "core/BatchSave.h"
 #include "core/MessageIndex.h"
-#include "common/OutputFile.h"
 #include "modem/Zarvo.h"
 
 #include <QDir>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which rows of the list count as archived, and what the erase asks.
 #include "core/DesktopArchive.h"
 #include "modem/ZarvoFields.h"

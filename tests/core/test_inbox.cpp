@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The inbox: what the list, the poll and a download tell it, and what the tray and the notice read.
 #include "core/AnnouncedMessages.h"
 #include "core/Inbox.h"

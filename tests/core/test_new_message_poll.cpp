@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The new-message poll's decisions with a fake clock and a scripted modem, the announced set on
 // disk, and the texts of the notice and the tray's tip.
 #include "core/AnnouncedMessages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How the program starts: answers given at once, a display or headless, and the unknown switch.
 #include "core/CommandLine.h"
 #include "core/StartMode.h"
@@ -43,7 +44,11 @@ TEST(StartMode, DisplayHeadlessOrAnError)
         // Saving and erasing never need a display, whatever the environment names.
         {{}, {"/STP:/tmp"}, false, false, K::Batch},
         {{{"DISPLAY", ":0"}}, {"/DELETE"}, true, false, K::Batch},
-        {{{"QT_QPA_PLATFORM", "wayland"}, {"XDG_RUNTIME_DIR", "/run/user/1"}}, {"/STP:/tmp"}, false, false, K::Batch},
+        {{{"QT_QPA_PLATFORM", "wayland"}, {"XDG_RUNTIME_DIR", "/run/user/1"}},
+         {"/STP:/tmp"},
+         false,
+         false,
+         K::Batch},
         {{{"QT_QPA_PLATFORM", "xcb"}}, {"/STP:/tmp"}, false, false, K::Batch},
         {{{"QT_QPA_PLATFORM", "minimal"}}, {"/STP:/tmp"}, false, false, K::Batch},
         // No display at all: nothing to do.

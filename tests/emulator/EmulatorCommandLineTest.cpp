@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Arguments of zarvo-emulator, parsed without starting it.
 #include "EmulatorCommandLine.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Replies of the AT command set and their framing, spoken as raw bytes over the pty.
 #include "EmulatorFixture.h"
 #include "PtyClient.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The committed demo messages: well-formed for their peers, and carried through the emulator intact.
 #include "EmulatorFixture.h"
 #include "ProgramReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fault switches for the program's reliability tests.
 #include "EmulatorFixture.h"
 #include "PtyClient.h"

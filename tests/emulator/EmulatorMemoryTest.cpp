@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Memory layout, headers and the builders' DLE shielding, checked on the memory itself.
 #include "MessageBuilder.h"
 #include "MessageMemory.h"

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The pseudo-terminal side: open/close cycles, output lost while nobody listens, the link,
 // the transcript, and the zarvo-emulator program.
-#include "EmulatorFixture.h"
 #include "BuildPaths.h"
+#include "EmulatorFixture.h"
 #include "PtyClient.h"
 
 #include <QProcess>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Status, directory, block download, state changes, erase and clock, over the pty, read the
 // way the program reads them.
 #include "EmulatorFixture.h"

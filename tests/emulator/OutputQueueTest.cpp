@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Pacing and chunking of the modem's output, driven with explicit times into a pipe.
 #include "OutputQueue.h"
 #include "Pty.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Builders for fax test pages: a bit writer, a T.4 run encoder on the shipped table, binary PBM

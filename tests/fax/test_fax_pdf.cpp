@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Faxes as PDF: the G4 coding judged by libtiff's decoder, the document by poppler's tools, the
 // page placement and the paper by their figures, and whole-file writing.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The TIFF export judged by libtiff and its tools, ImageMagick and our own page decoder.
 
 #include "G3TestWriter.h"

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Output files written whole or not at all, never through a link, never over what is there unless
 // asked to; and a full disk that leaves nothing behind.
 #include "G3TestWriter.h"
+#include "common/OutputFile.h"
 #include "fax/FAXTIF.h"
 #include "fax/FaxDocument.h"
 #include "fax/FaxFileError.h"
-#include "common/OutputFile.h"
 
 #include <gtest/gtest.h>
 

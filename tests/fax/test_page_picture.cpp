@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "G3TestWriter.h"
 #include "fax/FaxDocument.h"
 #include "fax/FaxFileError.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Page data and code table text as they might arrive from a damaged fax or a hand-edited RFCG3.DAT:
 // decoding must end without faults, and for small inputs the table-driven decoder must give exactly
 // what the plain linear scan gives.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fax as PDF from arbitrary page data: decoding, G4 coding and the document end, stay in bounds,
 // and what comes out starts and ends as a PDF whose cross-reference table is where it says.
 

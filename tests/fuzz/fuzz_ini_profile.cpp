@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Any bytes as ZARVO2.ini or FAX.INI: every key the program reads must read without a fault, a
 // read must not depend on the case of section or key, and a write must change its own key only.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Modem reply lines of any bytes through every parser that reads them: the memory status, a
 // directory entry, the clock and the self-mode option values. A malformed number may only raise
 // ConvertError; whatever parses must give values a caller can use (times that can be shown, a fax

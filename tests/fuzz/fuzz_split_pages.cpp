@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SplitPages on arbitrary bytes: no crash, and joining the pages again gives a fax that splits
 // into the same pages.
 

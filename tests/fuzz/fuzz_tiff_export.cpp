@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The TIFF export on arbitrary faxes and code tables: it ends, stays in bounds, and what it writes
 // is a chain of directories that each point at their own page data.
 

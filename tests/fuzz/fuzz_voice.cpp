@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Voice messages straight from the modem's memory: any bytes must un-shield and repack without
 // faults, the repack must keep every frame parameter, and re-shielding must round-trip.
 #include "modem/VoiceStream.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Block download, message assembly, erase and line playback against the emulated modem.
 #include "test_memory_support.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Block answers, progress figures and guards of the message assembly, without a port.
 #include "modem/MessageLayout.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Memory status, directory entries and the modem clock against the emulated modem.
 #include "common/Errors.h"
 #include "modem/ZarvoFields.h"

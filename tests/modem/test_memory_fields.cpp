@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reply fields, reception times and the modem clock, without a port.
 #include "common/Errors.h"
 #include "modem/ZarvoFields.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading and writing the self-mode options against the emulated modem.
 #include "common/Errors.h"
 #include "test_memory_support.h"

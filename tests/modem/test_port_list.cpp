@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The port list of the options dialog on a machine described by hand, and how a choice becomes a
 // COMn key of [Ports].
 #include "common/IniProfile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Why a serial device cannot be used: the sorting of errors, the texts with their remedies, and
 // the holder a lock file names.
 #include "modem/SerialErrors.h"

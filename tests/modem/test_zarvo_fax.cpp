@@ -1,5 +1,6 @@
-#include "Recording.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "BuildPaths.h"
+#include "Recording.h"
 
 #include "fax/FaxFileError.h"
 #include "modem/FaxViewerOpener.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A fax with known words in the archive: recognised, found by a word with its page, the PDF's text
 // read back by pdftotext, the text surviving a rebuilt index; the worker queue, and recognition
 // that cannot run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Recognition of pages the test sets itself, the recognised words in the PDF read back by
 // poppler's pdftotext, the text file beside the fax, and recognition switched off.
 #include "BuildPaths.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // A stand-in for /sys/class/net in the dial-up tests: a folder per link with its flags file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The watches of the background tick with a scripted window finder, a fake ppp folder and a host
 // that records what the main window is asked to do.
 

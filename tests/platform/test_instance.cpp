@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One program per user: the lock, a second desktop start, and a batch run beside the desktop program
 // that has the modem held off while it works.
 #include "core/ModemHoldOff.h"

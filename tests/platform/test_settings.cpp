@@ -1,8 +1,9 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings file ZARVO2.ini and the autostart entry.
-#include "platform/Autostart.h"
-#include "core/Settings.h"
 #include "common/Errors.h"
 #include "common/ProgramPaths.h"
+#include "core/Settings.h"
+#include "platform/Autostart.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The end from outside: signals into the event loop, the gate that waits for a safe point, and Qt's
 // own notices in headless runs.
-#include "platform/QtMessageRoute.h"
 #include "core/ShutdownGate.h"
+#include "platform/QtMessageRoute.h"
 #include "platform/SignalBridge.h"
 
 #include <QSignalSpy>

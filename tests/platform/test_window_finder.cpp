@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The X11 window lookup against a real X server: run under xvfb-run (scripts/test does); without a
 // display the test is skipped.
 

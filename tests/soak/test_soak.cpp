@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A short soak of the modem link against the emulator with random faults; bench_soak runs the
 // long one. A failure names the operation; the seed replays it (bench_soak OPERATIONS SEED).
 #include "SoakRun.h"

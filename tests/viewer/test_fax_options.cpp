@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FAX.INI and the fax window options dialog: defaults, the number format of the user's locale, what
 // OK and Cancel write, and the key filter of the three edits.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fax viewer window on the demo three-page fax: paging, the 200 x 100 mode, the saved height
 // factor, commands arriving while a page decodes, the opener behind ShowFax, and printing into a
 // PDF file read back with poppler-utils.

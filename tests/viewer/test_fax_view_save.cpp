@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fax viewer's save command as PDF: every page of the fax, under the name the filter gives.
 
 #include "EmulatorFixture.h" // TempProgramDir, readDemoFile

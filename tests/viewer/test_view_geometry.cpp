@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The size rules of the viewer, the print component's integer geometry and the print rectangle,
 // checked against worked examples.
 

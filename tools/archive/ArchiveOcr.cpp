@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zarvo-archive ocr: the text recognition of archived faxes that have none yet (or, with --all,
 // of every fax again).
 #include "ArchiveTool.h"

@@ -1,10 +1,11 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ArchiveTool.h"
 
 #include "common/OutputFile.h"
 #include "common/ProgramPaths.h"
 #include "core/archive/Archive.h"
-#include "core/archive/ArchiveTimeSpan.h"
 #include "core/archive/ArchiveLayout.h"
+#include "core/archive/ArchiveTimeSpan.h"
 #include "core/archive/BatchImport.h"
 
 #include <QDir>
@@ -323,9 +324,13 @@ int RunArchiveTool(const QStringList& args, QTextStream& out, QTextStream& err)
     }
     QString problem;
     // The settings' folder (and its index) unless the command line names others.
-    const archive::ArchivePlace place = archive::archivePlace(ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
+    const archive::ArchivePlace place =
+        archive::archivePlace(ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
     const QString folder = line.folder.isEmpty() ? place.folder : line.folder;
-    const QString index = line.index.isEmpty() ? (line.folder.isEmpty() ? place.index : archive::archivePlaceFor(line.folder).index) : line.index;
+    const QString index =
+        line.index.isEmpty()
+            ? (line.folder.isEmpty() ? place.index : archive::archivePlaceFor(line.folder).index)
+            : line.index;
     const std::unique_ptr<Archive> archive = Archive::open(folder, index, &problem);
     if (!archive) {
         err << "zarvo-archive: " << problem << '\n';

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zarvo-archive: lists, searches, imports, exports and checks the message archive.
 #include "ArchiveTool.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zarvo-convert: converts saved voice messages and faxes offline, on the program's own code paths.
 #include "ConvertTool.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zarvo-emulator: an emulated US Robotics Message Modem on a pseudo-terminal.
 #include "EmulatorCommandLine.h"
 #include "ModemEmulator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Screenshots of the program's windows for docs/screenshots. Each area registers its shots in a
@@ -18,7 +19,10 @@ namespace zarvo::shots {
 
 class Context {
   public:
-    explicit Context(QString outDir, QString dataDir) : m_outDir(std::move(outDir)), m_dataDir(std::move(dataDir)) {}
+    explicit Context(QString outDir, QString dataDir)
+        : m_outDir(std::move(outDir)), m_dataDir(std::move(dataDir))
+    {
+    }
     // Shows the window (if hidden), lets it lay out and paint, and saves it as <name>.png.
     void save(QWidget* window, const QString& name);
     // The source tree's data folder (demo messages, RFCG3.DAT).

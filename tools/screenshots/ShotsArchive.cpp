@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The archive window over a few archived demo messages.
 #include "Shots.h"
 #include "app/UArchiv.h"

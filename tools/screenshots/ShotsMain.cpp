@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window with the demo messages on the emulated modem, its status log, and the about box.
 #include "MessageBuilder.h"
 #include "ModemEmulator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fax viewer on the demo three-page fax, fitted and at its own size, and its options dialog.
 
 #include "Shots.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The voice window on a demo message, with and without a sound output.
 #include "Shots.h"
 #include "app/UHauptImages.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // zarvo-screenshots OUTDIR DATADIR [AREA...]: saves a PNG of every registered window.
 
 #include "Shots.h"

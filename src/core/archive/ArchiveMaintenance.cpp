@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Archive: the trash and the check of files against index and journals.
 #include "core/archive/Archive.h"
 

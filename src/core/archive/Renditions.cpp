@@ -1,9 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/archive/Renditions.h"
 
-#include "fax/FaxDocument.h"
-#include "modem/MessageLayout.h"
-#include "fax/FaxPdf.h"
 #include "common/OutputFile.h"
+#include "fax/FaxDocument.h"
+#include "fax/FaxPdf.h"
+#include "modem/MessageLayout.h"
 #include "modem/Zarvo.h"
 
 #include <QFile>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The archive window's model against a real archive: order, pages, filters; the time spans and
 // the archive's place.
 #include "common/ProgramPaths.h"
