@@ -35,16 +35,22 @@ QString ArchiveSink::Store(int number, const MessageRow& row, const tMessageRepo
             .arg(result.reason);
     alreadyThere = result.alreadyThere();
     if (result.newlyStored()) {
-        archive::ArchivedMessage stored;
-        stored.id = result.id;
-        stored.kind = input.kind;
-        stored.caller = input.caller;
-        stored.received = input.received;
-        stored.amount = input.amount;
-        stored.files = result.files;
-        m_new.push_back(std::move(stored));
+        m_new.push_back(StoredMessage(input, result));
     }
     return QString();
+}
+
+archive::ArchivedMessage StoredMessage(const archive::ArchivedMessageInput& input,
+                                       const archive::AddResult& result)
+{
+    archive::ArchivedMessage stored;
+    stored.id = result.id;
+    stored.kind = input.kind;
+    stored.caller = input.caller;
+    stored.received = input.received;
+    stored.amount = input.amount;
+    stored.files = result.files;
+    return stored;
 }
 
 NewMessageInfo NewMessageInfoFor(const archive::ArchivedMessage& message)

@@ -33,6 +33,10 @@ class ArchiveSink : public MessageSink {
     std::vector<archive::ArchivedMessage> m_new;
 };
 
+// A message as the archive has just stored it, from what went in and what came back.
+archive::ArchivedMessage StoredMessage(const archive::ArchivedMessageInput& input,
+                                       const archive::AddResult& result);
+
 // What a message tells the command for new messages.
 NewMessageInfo NewMessageInfoFor(const archive::ArchivedMessage& message);
 

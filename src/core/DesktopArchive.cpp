@@ -156,15 +156,8 @@ DesktopArchive::Outcome DesktopArchive::store(int number, const tMessageReport* 
     if (input.kind == archive::MessageKind::Fax)
         recognise(result.id);
     if (m_command) {
-        archive::ArchivedMessage stored;
-        stored.id = result.id;
-        stored.kind = input.kind;
-        stored.caller = input.caller;
-        stored.received = input.received;
-        stored.amount = input.amount;
-        stored.files = result.files;
         if (m_command->isValid())
-            m_command->enqueue(NewMessageInfoFor(stored));
+            m_command->enqueue(NewMessageInfoFor(StoredMessage(input, result)));
         else
             say(m_command->error());
     }

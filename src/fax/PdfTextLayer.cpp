@@ -39,18 +39,6 @@ constexpr std::array<char32_t, 32> kWinAnsi80 = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-std::string Number(double v)
-{
-    std::array<char, 32> buf{};
-    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed, 2);
-    std::string text(buf.data(), r.ptr);
-    while (text.back() == '0')
-        text.pop_back();
-    if (text.back() == '.')
-        text.pop_back();
-    return text == "-0" ? "0" : text;
-}
-
 // The next character of UTF-8 text; nullopt for a broken sequence (one byte is consumed).
 std::optional<char32_t> NextChar(std::string_view text, size_t& at)
 {
@@ -95,6 +83,18 @@ std::string WinAnsiBytes(std::string_view utf8)
 }
 
 } // namespace
+
+std::string PdfNumber(double v)
+{
+    std::array<char, 32> buf{};
+    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed, 2);
+    std::string text(buf.data(), r.ptr);
+    while (text.back() == '0')
+        text.pop_back();
+    if (text.back() == '.')
+        text.pop_back();
+    return text == "-0" ? "0" : text;
+}
 
 std::string PdfTextFontDictionary()
 {
@@ -142,9 +142,9 @@ std::string PdfInvisibleText(std::span<const PdfTextWord> words, const PdfPlacem
         // bottom, so a word with and one without descenders both stay near their box.
         const double baseline = at.y + at.height - (word.y + word.height) * sy + 0.15 * size;
         const double stretch = 100.0 * (word.width * sx) / (units * size / 1000.0);
-        ops += "/" + std::string(PdfTextFontName) + " " + Number(size) + " Tf " + Number(stretch) +
-               " Tz 1 0 0 1 " + Number(left) + " " + Number(baseline) + " Tm " + PdfWinAnsiString(word.text) +
-               " Tj\n";
+        ops += "/" + std::string(PdfTextFontName) + " " + PdfNumber(size) + " Tf " + PdfNumber(stretch) +
+               " Tz 1 0 0 1 " + PdfNumber(left) + " " + PdfNumber(baseline) + " Tm " +
+               PdfWinAnsiString(word.text) + " Tj\n";
     }
     return ops.empty() ? std::string() : "BT 3 Tr\n" + ops + "ET";
 }

@@ -16,6 +16,10 @@ struct PdfTextWord {
     std::string text;
 };
 
+// A number as PDF writes it: at most two decimals, no trailing zeros, never the user's locale
+// (a German one would write "595,28").
+std::string PdfNumber(double v);
+
 // The name the page resources give the text layer's font (Helvetica, WinAnsiEncoding).
 inline constexpr std::string_view PdfTextFontName = "F0";
 // The font's dictionary.

@@ -20,19 +20,6 @@ namespace {
 constexpr std::string_view kLetterTerritories[] = {"US", "CA", "MX", "PR", "PH", "CL", "CO",
                                                    "VE", "CR", "GT", "NI", "PA", "SV", "BZ"};
 
-// Numbers in the PDF never follow the user's locale (a German one would write "595,28").
-std::string Num(double v)
-{
-    std::array<char, 32> buf{};
-    const auto r = std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed, 2);
-    std::string text(buf.data(), r.ptr);
-    while (text.back() == '0')
-        text.pop_back();
-    if (text.back() == '.')
-        text.pop_back();
-    return text == "-0" ? "0" : text;
-}
-
 } // namespace
 
 class PdfObjects {
@@ -126,8 +113,8 @@ PdfFaxImage PdfImageOf(const PageBitmap& page)
 
 FaxPdfBuilder::FaxPdfBuilder(const PdfPaper& paper, bool textLayer)
     : m_pdf(std::make_unique<PdfObjects>()), m_paper(paper),
-      m_mediaBox("[0 0 " + Num(paper.width) + " " + Num(paper.height) + "]"), m_firstPage(textLayer ? 5 : 4),
-      m_textLayer(textLayer)
+      m_mediaBox("[0 0 " + PdfNumber(paper.width) + " " + PdfNumber(paper.height) + "]"),
+      m_firstPage(textLayer ? 5 : 4), m_textLayer(textLayer)
 {
     if (m_textLayer)
         m_pdf->object(4, PdfTextFontDictionary());
@@ -152,8 +139,8 @@ void FaxPdfBuilder::addPage(const PdfFaxImage& page, std::span<const PdfTextWord
                                   std::to_string(pageObject + 1) + " 0 R >>");
     std::string contents;
     if (page.width > 0 && page.height > 0)
-        contents = "q " + Num(at.width) + " 0 0 " + Num(at.height) + " " + Num(at.x) + " " + Num(at.y) +
-                   " cm /Im0 Do Q";
+        contents = "q " + PdfNumber(at.width) + " 0 0 " + PdfNumber(at.height) + " " + PdfNumber(at.x) + " " +
+                   PdfNumber(at.y) + " cm /Im0 Do Q";
     if (!text.empty())
         contents += "\n" + text;
     m_pdf->object(pageObject + 1, "<< /Length " + std::to_string(contents.size()) + " >>", contents, true);
