@@ -122,10 +122,10 @@ void TArchiv::BuildWidgets()
     auto* searchLabel = new QLabel(QStringLiteral("&Suchen:"), this);
     m_search = new QLineEdit(this);
     m_search->setObjectName(QStringLiteral("Suche"));
-    m_search->setPlaceholderText(QStringLiteral("Anrufer oder Notiz"));
+    m_search->setPlaceholderText(QStringLiteral("Anrufer, Notiz oder Faxtext"));
     m_search->setClearButtonEnabled(true);
-    m_search->setToolTip(QString::fromUtf8("Findet Nachrichten, deren Anrufer oder Notiz mit den "
-                                           "eingegebenen Wörtern beginnt. Eingabe öffnet die erste."));
+    m_search->setToolTip(QString::fromUtf8("Findet Nachrichten, in deren Anrufer, Notiz oder Faxtext "
+                                           "Wörter mit dem Eingegebenen beginnen. Eingabe öffnet die erste."));
     searchLabel->setBuddy(m_search);
     m_search->installEventFilter(this);
 
