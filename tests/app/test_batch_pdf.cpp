@@ -15,8 +15,12 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "TestFiles.h"
+
 namespace zarvo::test {
 namespace {
+
+using zarvo::test::ReadFile;
 
 const QString kProgram = QStringLiteral(ZARVO_BINARY_DIR "/src/app/zarvo");
 
@@ -26,12 +30,6 @@ void RunProcess(QProcess& p, const QString& program, const QStringList& argument
     p.setProcessEnvironment(environment);
     p.start(program, arguments);
     p.waitForFinished(120000);
-}
-
-QByteArray ReadFile(const QString& name)
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 struct BatchPdf : ::testing::Test {

@@ -17,21 +17,13 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
+#include "TestFiles.h"
+
 namespace zarvo::test {
 namespace {
 
-QByteArray ReadAll(const QString& name)
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& name, const QByteArray& data)
-{
-    QFile f(name);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(data);
-}
+using zarvo::test::ReadFile;
+using zarvo::test::WriteFile;
 
 // A demo voice message converted to WAV the way the main window does it.
 class WaveTest : public ::testing::Test {
@@ -148,17 +140,17 @@ TEST_F(WaveTest, WithoutSoundTheWindowSaysSoAndSavingWorks)
         return 0;
     };
     wave.ShowModal();
-    EXPECT_EQ(ReadAll(target), ReadAll(wav)) << "a byte-for-byte copy";
+    EXPECT_EQ(ReadFile(target), ReadFile(wav)) << "a byte-for-byte copy";
     EXPECT_TRUE(boxes.shown.empty());
 }
 
 TEST_F(WaveTest, SaveNeverReplacesAFileAndSaysSo)
 {
     const QString target = dir.filePath(QStringLiteral("alt.wav"));
-    WriteAll(target, "keep me");
+    WriteFile(target, "keep me");
     wave.AskSaveFileName = [&](TWave&) { return target; };
     wave.SpeedButton2Click();
-    EXPECT_EQ(ReadAll(target), QByteArray("keep me"));
+    EXPECT_EQ(ReadFile(target), QByteArray("keep me"));
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("nicht überschrieben")));
 
@@ -170,7 +162,7 @@ TEST_F(WaveTest, SaveNeverReplacesAFileAndSaysSo)
 
 TEST_F(WaveTest, OpenRefusesAFileThatIsNoVoiceWave)
 {
-    WriteAll(wav, "not a wave file");
+    WriteFile(wav, "not a wave file");
     EXPECT_FALSE(wave.PlayFile(wav));
     ASSERT_EQ(boxes.shown.size(), 1u);
     EXPECT_EQ(boxes.shown[0].kind, ScriptedMessages::Kind::Error);

@@ -8,10 +8,15 @@
 
 #include <gtest/gtest.h>
 
+#include "TestFiles.h"
+
 #include <random>
 
 namespace zarvo::test {
 namespace {
+
+using zarvo::test::ReadFile;
+using zarvo::test::WriteFile;
 
 struct ToolRun {
     int exitCode = -1;
@@ -33,18 +38,6 @@ ToolRun RunProgram(const QString& program, const QStringList& args, const QStrin
     EXPECT_TRUE(p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit) << program.toStdString();
     const QByteArray out = p.readAllStandardOutput();
     return {p.exitCode(), QString::fromUtf8(out), QString::fromUtf8(p.readAllStandardError()), out};
-}
-
-QByteArray ReadFile(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& file, const QByteArray& data)
-{
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(data) == data.size()) << file.toStdString();
 }
 
 // Binary PBM from packed rows of fax width (216 bytes, 1 = black).

@@ -13,25 +13,18 @@
 
 #include <gtest/gtest.h>
 
+#include "TestFiles.h"
+
 namespace zarvo::test {
 namespace {
+
+using zarvo::test::ReadFile;
+using zarvo::test::WriteFile;
 
 constexpr char Dle = 0x10;
 const QString kShield = QStringLiteral("Entferne DLE-Shield");
 const QString kConvert = QStringLiteral("Konvertiere in WAV");
 const QString kDone = QStringLiteral("Fertig");
-
-QByteArray ReadAll(const QString& file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& file, const QByteArray& data)
-{
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(data) == data.size()) << file.toStdString();
-}
 
 // sox as the judge: the 16-bit samples it decodes from a WAV file or a .gsm file of raw frames.
 QByteArray SoxSamples(const QString& file)
@@ -48,7 +41,7 @@ QByteArray SoxSamples(const QString& file)
 // leaves a frame over).
 QByteArray SpokenFrames()
 {
-    return ReadAll(QStringLiteral(ZARVO_TEST_DATADIR "/voice/nachricht.gsm"));
+    return ReadFile(QStringLiteral(ZARVO_TEST_DATADIR "/voice/nachricht.gsm"));
 }
 
 // Shielded as the modem stores it: DLE doubled, control pairs between and inside frames, and a
@@ -137,13 +130,13 @@ TEST_F(ConvertVoiceTest, SoxHearsTheSpokenMessages)
         sentences << QStringLiteral(ZARVO_SOURCE_DATADIR "/demo/") + demo;
     for (const QString& sentence : sentences) {
         status.history.clear();
-        const QByteArray frames = ReadAll(sentence);
+        const QByteArray frames = ReadFile(sentence);
         ASSERT_EQ(zarvo.ConvertVoice(VoiceMessage(frames), wav()), 0) << sentence.toStdString();
         EXPECT_EQ(status.history, QStringList({kShield, kConvert, kDone}));
         EXPECT_FALSE(QFileInfo::exists(work()));
 
         const qsizetype whole = frames.size() / 66 * 66; // an odd last frame is ignored
-        WriteAll(out.filePath(QStringLiteral("orig.gsm")), frames.left(whole));
+        WriteFile(out.filePath(QStringLiteral("orig.gsm")), frames.left(whole));
         const QByteArray samples = SoxSamples(wav());
         EXPECT_EQ(samples.size(), whole / 33 * 160 * 2);
         EXPECT_EQ(samples, SoxSamples(out.filePath(QStringLiteral("orig.gsm")))) << sentence.toStdString();
@@ -152,9 +145,9 @@ TEST_F(ConvertVoiceTest, SoxHearsTheSpokenMessages)
         QByteArray unsigned_ = frames;
         for (qsizetype at = 0; at < unsigned_.size(); at += 33)
             unsigned_[at] = char(unsigned_[at] & 0x0F);
-        const QByteArray first = ReadAll(wav());
+        const QByteArray first = ReadFile(wav());
         ASSERT_EQ(zarvo.ConvertVoice(VoiceMessage(unsigned_), wav()), 0);
-        EXPECT_EQ(ReadAll(wav()), first);
+        EXPECT_EQ(ReadFile(wav()), first);
     }
     EXPECT_EQ(report.lines.first(), '-' + kShield);
 }
@@ -167,7 +160,7 @@ TEST_F(ConvertVoiceTest, WritesWholeBlocksOnly)
                                                          {VoiceMessage(frames.left(131)), 125, 1},
                                                          {VoiceMessage(frames.left(132)), 190, 2}};
     // A stale, longer work file must not leak into the result.
-    WriteAll(work(), frames);
+    WriteFile(work(), frames);
     for (const auto& [message, size, blocks] : cases) {
         ASSERT_EQ(zarvo.ConvertVoice(message, wav()), 0);
         EXPECT_EQ(QFileInfo(wav()).size(), size);
@@ -193,12 +186,12 @@ TEST_F(ConvertVoiceTest, FileFailures)
     EXPECT_FALSE(QFileInfo::exists(work())) << "the work file goes with a failed write too";
 
     status.history.clear();
-    WriteAll(wav(), "keep me");
+    WriteFile(wav(), "keep me");
     QFile::remove(work());
     ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("~~test.gsm")));
     EXPECT_EQ(zarvo.ConvertVoice(message, wav()), 22);
     EXPECT_EQ(status.history, QStringList({kShield, QStringLiteral("Fehler bei der temporären Datei")}));
-    EXPECT_EQ(ReadAll(wav()), "keep me");
+    EXPECT_EQ(ReadFile(wav()), "keep me");
 }
 
 } // namespace

@@ -314,6 +314,19 @@ std::optional<ArchivedMessage> Archive::get(const QString& idOrPrefix, QString* 
     return std::nullopt;
 }
 
+journal::Row Archive::rowFor(const ArchivedMessage& m, const QString& entry)
+{
+    journal::Row row;
+    row.written = nowIso();
+    row.entry = entry;
+    row.id = m.id;
+    row.kind = kindText(m.kind);
+    row.caller = m.caller;
+    row.received = layout::isoText(m.received);
+    row.amount = m.amount;
+    return row;
+}
+
 QString Archive::mark(const QString& id, const QString& entry, const QString& value)
 {
     journal::Lock lock(m_folder);
@@ -324,14 +337,7 @@ QString Archive::mark(const QString& id, const QString& entry, const QString& va
         const auto m = m_index->find(id.toLower());
         if (!m)
             return notThere(id);
-        journal::Row row;
-        row.written = nowIso();
-        row.entry = entry;
-        row.id = m->id;
-        row.kind = kindText(m->kind);
-        row.caller = m->caller;
-        row.received = layout::isoText(m->received);
-        row.amount = m->amount;
+        journal::Row row = rowFor(*m, entry);
         row.value = value;
         return appendRow(row, m->received);
     }

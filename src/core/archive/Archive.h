@@ -80,6 +80,8 @@ class Archive {
     // Appends to the journal of the message's month and records the row in the index. Under the lock.
     QString appendRow(const journal::Row& row, const QDateTime& received);
     QString mark(const QString& id, const QString& entry, const QString& value);
+    // A journal row about a message already in the archive, written now.
+    static journal::Row rowFor(const ArchivedMessage& m, const QString& entry);
     // A journal row that drops files (or, with none left, the message); under the lock.
     QString dropFiles(const ArchivedMessage& m, const QStringList& remainingAbs);
     Renditions& renditions(); // made on first use: it holds a modem component

@@ -33,20 +33,6 @@ QString faxTextFile(const ArchivedMessage& m)
     return first.left(first.lastIndexOf(u'.')) + QStringLiteral(".txt");
 }
 
-journal::Row rowFor(const ArchivedMessage& m, const QString& entry)
-{
-    const QDateTime now = QDateTime::currentDateTime();
-    journal::Row row;
-    row.written = layout::isoText(now.toOffsetFromUtc(now.offsetFromUtc()));
-    row.entry = entry;
-    row.id = m.id;
-    row.kind = kindText(m.kind);
-    row.caller = m.caller;
-    row.received = layout::isoText(m.received);
-    row.amount = m.amount;
-    return row;
-}
-
 } // namespace
 
 QString Archive::dropFiles(const ArchivedMessage& m, const QStringList& remainingAbs)

@@ -16,21 +16,13 @@
 
 #include <gtest/gtest.h>
 
+#include "TestFiles.h"
+
 namespace zarvo::archive {
 namespace {
 
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
+using zarvo::test::ReadFile;
+using zarvo::test::WriteFile;
 
 QByteArray shielded(const QByteArray& stream)
 {
@@ -39,12 +31,12 @@ QByteArray shielded(const QByteArray& stream)
 
 QByteArray voiceMessage()
 {
-    return "V" + shielded(readFile(QStringLiteral(ZARVO_TEST_DATADIR "/voice/nachricht.gsm")));
+    return "V" + shielded(ReadFile(QStringLiteral(ZARVO_TEST_DATADIR "/voice/nachricht.gsm")));
 }
 
 QByteArray faxMessage()
 {
-    return QByteArray("F\x01", 2) + shielded(readFile(QStringLiteral(ZARVO_TEST_DATADIR "/fax/letter.g3")));
+    return QByteArray("F\x01", 2) + shielded(ReadFile(QStringLiteral(ZARVO_TEST_DATADIR "/fax/letter.g3")));
 }
 
 class ArchiveTest : public ::testing::Test {
@@ -100,7 +92,7 @@ TEST_F(ArchiveTest, RecognisesMessagesByTheirBytesAndLaysThemOut)
             EXPECT_EQ(first.files[i], expected);
             EXPECT_TRUE(QFileInfo(expected).size() > 0) << expected.toStdString();
         }
-        EXPECT_EQ(readFile(first.files[0]), c.data);
+        EXPECT_EQ(ReadFile(first.files[0]), c.data);
         // Renumbered after an erase, listed at another time: the same bytes are the same message.
         const AddResult again =
             archive->add({c.kind, QStringLiteral("anderer"), when.addDays(3), 9, c.data, {}});
@@ -144,7 +136,7 @@ TEST_F(ArchiveTest, ImportsBatchFoldersOnceHoweverOftenImported)
     for (const Case& c : cases) {
         QDir().mkpath(batch(c.name));
         for (auto it = c.files.cbegin(); it != c.files.cend(); ++it)
-            writeFile(batch(c.name) + '/' + it.key(), it.value());
+            WriteFile(batch(c.name) + '/' + it.key(), it.value());
         const ImportReport r = importBatchFolder(*archive, batch(c.name));
         EXPECT_EQ(r.stored, c.stored) << c.name;
         EXPECT_EQ(r.failed, c.failed) << c.name;
@@ -193,7 +185,7 @@ TEST_F(ArchiveTest, RebuildsTheIndexFromTheJournals)
         if (QByteArray(damage) == "remove")
             QFile::remove(index());
         else
-            writeFile(index(), QByteArray(8192, 'x'));
+            WriteFile(index(), QByteArray(8192, 'x'));
         auto archive = open();
         EXPECT_TRUE(archive->indexRebuilt()) << damage;
         QStringList after;
@@ -212,7 +204,7 @@ TEST_F(ArchiveTest, TwoWritersAtOnceLoseNothing)
     for (int folder = 0; folder < 2; ++folder) {
         QDir().mkpath(batch(QString::number(folder)));
         for (int i = folder * 100; i < folder * 100 + 200; ++i)
-            writeFile(batch(QString::number(folder)) + QStringLiteral("/MESS%1.DAT").arg(i),
+            WriteFile(batch(QString::number(folder)) + QStringLiteral("/MESS%1.DAT").arg(i),
                       QByteArray::number(i));
     }
     QProcess a, b;
@@ -239,7 +231,7 @@ TEST_F(ArchiveTest, CheckFindsDeletedAndStrayFiles)
     QFile::remove(voice.files[1]); // the WAV: the downloaded bytes make it again
     QFile::remove(data.files[0]);  // the downloaded bytes and the DAT: nothing to make them from
     QFile::remove(data.files[1]);
-    writeFile(folder() + "/2026/12/hand.tif", "x");
+    WriteFile(folder() + "/2026/12/hand.tif", "x");
     auto kinds = [](const std::vector<CheckFinding>& findings) {
         QStringList out;
         for (const CheckFinding& f : findings)
