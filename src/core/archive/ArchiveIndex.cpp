@@ -233,6 +233,14 @@ int ArchiveIndex::catchUp()
         else if (size > have)
             todo.emplace_back(rel, have);
     }
+    // A journal the index read that is gone now (a month folder or the whole archive folder deleted
+    // or moved away): its messages are not in the archive any more, whatever the index remembers.
+    if (!shrank) {
+        const QSet<QString> present(journals.cbegin(), journals.cend());
+        sqlite::Statement read(m_db, "SELECT path FROM journal WHERE size > 0");
+        while (!shrank && read.step())
+            shrank = !present.contains(read.text(0));
+    }
     if (shrank)
         return rebuild();
     if (todo.empty())

@@ -196,6 +196,9 @@ TEST_F(ArchiveTest, RebuildsTheIndexFromTheJournals)
         EXPECT_TRUE(archive->search(QStringLiteral("Grüße")).empty());
         EXPECT_TRUE(archive->add({MessageKind::Data, {}, when, 1, "D3", {}}).alreadyThere());
     }
+    // A journal deleted with its folder takes its messages out of the index.
+    QDir(folder()).removeRecursively();
+    EXPECT_TRUE(open()->add({MessageKind::Data, {}, when, 1, "D0", {}}).newlyStored());
 }
 
 TEST_F(ArchiveTest, TwoWritersAtOnceLoseNothing)
