@@ -34,6 +34,29 @@ QString systemReason(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// What closes a record the journal ends in the middle of (a power cut during a write, a row cut
+// back in vain, a hand edit without a last line end), so the next row stays a record of its own
+// instead of being glued to it and lost: the closing quote of a field left open, then a line end.
+// Empty for a journal that ends with a whole record.
+QByteArray endOfTornRecord(int fd, off_t size)
+{
+    char last = '\n';
+    if (::pread(fd, &last, 1, size - 1) != 1 || last == '\n')
+        return {};
+    // Rare: the journal is read once to find where its last whole record ends.
+    QByteArray bytes(static_cast<qsizetype>(size), '\0');
+    off_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, bytes.data() + done, static_cast<size_t>(size - done), done);
+        if (n <= 0)
+            return QByteArrayLiteral("\r\n");
+        done += n;
+    }
+    qsizetype used = 0;
+    records(bytes, &used);
+    return bytes.sliced(used).count('"') % 2 != 0 ? QByteArrayLiteral("\"\r\n") : QByteArrayLiteral("\r\n");
+}
+
 } // namespace
 
 QString header()
@@ -160,7 +183,7 @@ Lock::~Lock()
 QString append(const QString& path, const QByteArray& record, bool sync)
 {
     const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    const int fd = ::open(name.constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0)
         return QStringLiteral("Journal %1 lässt sich nicht öffnen (%2)").arg(path, systemReason(errno));
     struct stat st {};
@@ -170,7 +193,8 @@ QString append(const QString& path, const QByteArray& record, bool sync)
         return QStringLiteral("Journal %1 ist keine gewöhnliche Datei").arg(path);
     }
     // A new journal gets its header in the same write as its first row.
-    const QByteArray bytes = st.st_size == 0 ? header().toUtf8() + "\r\n" + record : record;
+    const QByteArray bytes =
+        st.st_size == 0 ? header().toUtf8() + "\r\n" + record : endOfTornRecord(fd, st.st_size) + record;
     ssize_t done = 0;
     do
         done = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size()));

@@ -196,7 +196,13 @@ TEST_F(ArchiveTest, RebuildsTheIndexFromTheJournals)
         EXPECT_TRUE(archive->search(QStringLiteral("Grüße")).empty());
         EXPECT_TRUE(archive->add({MessageKind::Data, {}, when, 1, "D3", {}}).alreadyThere());
     }
-    // A journal deleted with its folder takes its messages out of the index.
+    // A journal ending in half a row (a power cut) keeps the rows after it apart, and one deleted
+    // with its folder takes its messages out of the index.
+    WriteFile(folder() + "/2026/12/Nachrichten.csv",
+              ReadFile(folder() + "/2026/12/Nachrichten.csv") + "2026-12-09T14:03:00+01:00;Notiz;\"M");
+    const QString late = open()->add({MessageKind::Data, {}, when, 1, "D9", {}}).id;
+    QFile::remove(index());
+    EXPECT_TRUE(open()->get(late));
     QDir(folder()).removeRecursively();
     EXPECT_TRUE(open()->add({MessageKind::Data, {}, when, 1, "D0", {}}).newlyStored());
 }
