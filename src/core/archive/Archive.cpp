@@ -144,6 +144,7 @@ std::vector<AddResult> Archive::addMany(const std::vector<ArchivedMessageInput>&
     // Many messages at once: their files reach the disk with one syncfs, not one flush each.
     const bool many = inputs.size() > 1;
     renditions().setDeferSync(many);
+    journal::FileSystemSync fileSystem(m_folder);
     // First every message's files; the journal rows only once the files are safely on the disk.
     std::vector<std::pair<size_t, journal::Row>> pending;
     QSet<QString> months;
@@ -167,17 +168,22 @@ std::vector<AddResult> Archive::addMany(const std::vector<ArchivedMessageInput>&
         if (progress)
             progress(i + 1, total);
     }
+    // A flush that fails (a full network share tells only now) keeps the rows out: no message may
+    // count as stored while its files might not be on the disk.
+    bool filesSafe = true;
     if (many)
-        journal::syncFileSystem(m_folder);
+        filesSafe = fileSystem.sync();
     else
         for (const QString& month : months)
-            journal::syncFolder(m_folder + u'/' + month);
+            filesSafe = journal::syncFolder(m_folder + u'/' + month) && filesSafe;
 
     std::vector<journal::Row> written;
     QMap<QString, qint64> sizes;
     for (auto& [at, row] : pending) {
         const QString rel = row.files.front().left(7) + u'/' + layout::kJournalName;
-        const QString problem = journal::append(m_folder + u'/' + rel, journal::line(row), !many);
+        const QString problem =
+            filesSafe ? journal::append(m_folder + u'/' + rel, journal::line(row), !many)
+                      : QStringLiteral("Die Dateien der Nachricht erreichten den Datenträger nicht");
         if (!problem.isEmpty()) {
             // The files stay; a later add finds them identical and writes the row.
             results[at].status = AddResult::Failed;
@@ -188,8 +194,14 @@ std::vector<AddResult> Archive::addMany(const std::vector<ArchivedMessageInput>&
         written.push_back(row);
         sizes[rel] = 0;
     }
-    if (many)
-        journal::syncFileSystem(m_folder);
+    if (many && !written.empty() && !fileSystem.sync())
+        for (auto& [at, row] : pending)
+            if (results[at].newlyStored()) {
+                // The rows are in the journal but perhaps not on the disk: not reported as kept.
+                results[at].status = AddResult::Failed;
+                results[at].reason = QStringLiteral("Journal %1 nicht gesichert")
+                                         .arg(row.files.front().left(7) + u'/' + layout::kJournalName);
+            }
     for (auto it = sizes.begin(); it != sizes.end(); ++it)
         it.value() = QFileInfo(m_folder + u'/' + it.key()).size();
     try {

@@ -235,14 +235,20 @@ QStringList journalFiles(const QString& archiveFolder)
     return files;
 }
 
-bool syncFileSystem(const QString& folder)
+FileSystemSync::FileSystemSync(const QString& folder)
+    : m_fd(::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool ok = ::syncfs(fd) == 0;
-    ::close(fd);
-    return ok;
+}
+
+FileSystemSync::~FileSystemSync()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool FileSystemSync::sync()
+{
+    return m_fd >= 0 && ::syncfs(m_fd) == 0;
 }
 
 bool syncFolder(const QString& folder)
@@ -250,7 +256,8 @@ bool syncFolder(const QString& folder)
     const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return false;
-    const bool ok = ::fsync(fd) == 0;
+    // Some file systems (network shares, some FUSE ones) cannot sync a folder at all.
+    const bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == ENOTSUP || errno == EROFS;
     ::close(fd);
     return ok;
 }

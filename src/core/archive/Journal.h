@@ -65,8 +65,21 @@ class Lock {
 // so no half row stays. Call under Lock. Empty text on success, else the German reason.
 QString append(const QString& path, const QByteArray& record, bool sync = true);
 
-// syncfs of the file system that holds `folder`: every file written there reaches the disk.
-bool syncFileSystem(const QString& folder);
+// syncfs of the file system that holds `folder`: every file written there reaches the disk. Made
+// before the files are written, so that a write-back error that happened meanwhile (a full network
+// share, a failing disk) is reported too.
+class FileSystemSync {
+  public:
+    explicit FileSystemSync(const QString& folder);
+    ~FileSystemSync();
+    FileSystemSync(const FileSystemSync&) = delete;
+    FileSystemSync& operator=(const FileSystemSync&) = delete;
+    // False when anything written there since this object was made did not reach the disk.
+    bool sync();
+
+  private:
+    int m_fd = -1;
+};
 
 // The journals below the archive folder ("2026/12/Nachrichten.csv"), oldest month first.
 QStringList journalFiles(const QString& archiveFolder);
