@@ -213,6 +213,27 @@ std::vector<AddResult> Archive::addMany(const std::vector<ArchivedMessageInput>&
     return results;
 }
 
+// Files of a known message deleted by hand: the modem's copy may be the last one, so what its bytes
+// can give is written again before the message counts as kept (and the modem may be erased).
+QString Archive::restoreFiles(const ArchivedMessage& m, const QByteArray& downloaded)
+{
+    QSet<QString> folders;
+    for (const QString& path : m.files) {
+        // An import has no modem bytes, and its own files stay where they are.
+        if (QFileInfo(path).isFile() || downloaded.isEmpty())
+            continue;
+        const QString problem =
+            renditions().remake(downloaded, layout::FileBit(layout::bitsOfFiles({path})), path);
+        if (!problem.isEmpty())
+            return problem;
+        folders.insert(QFileInfo(path).path());
+    }
+    for (const QString& folder : folders)
+        if (!journal::syncFolder(folder))
+            return QStringLiteral("Ordner %1 nicht gesichert").arg(folder);
+    return QString();
+}
+
 AddResult Archive::storeFiles(const ArchivedMessageInput& input, journal::Row& row)
 {
     AddResult r;
@@ -233,8 +254,10 @@ AddResult Archive::storeFiles(const ArchivedMessageInput& input, journal::Row& r
 
     try {
         if (const auto there = m_index->find(r.id)) {
-            r.status = AddResult::AlreadyThere;
             r.files = there->files;
+            r.reason = restoreFiles(*there, input.downloaded);
+            if (r.reason.isEmpty())
+                r.status = AddResult::AlreadyThere;
             return r;
         }
         if (m_index->trashed(r.id)) {

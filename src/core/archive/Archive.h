@@ -77,6 +77,8 @@ class Archive {
     Archive(QString folder, std::unique_ptr<ArchiveIndex> index, bool rebuilt);
     // Writes a message's files and fills its journal row; under the lock.
     AddResult storeFiles(const ArchivedMessageInput& input, journal::Row& row);
+    // Writes again what is missing of a known message's files; empty text when all are there.
+    QString restoreFiles(const ArchivedMessage& m, const QByteArray& downloaded);
     // Appends to the journal of the message's month and records the row in the index. Under the lock.
     QString appendRow(const journal::Row& row, const QDateTime& received);
     QString mark(const QString& id, const QString& entry, const QString& value);
