@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/MessageIndex.h"
 
+#include "common/CsvFields.h"
 #include "common/OutputFile.h"
 #include "modem/ZarvoFields.h"
 
@@ -16,27 +17,6 @@
 namespace zarvo {
 
 namespace {
-
-constexpr char kBom[] = "\xEF\xBB\xBF";
-
-// A field a spreadsheet would take for a formula (caller IDs come from the remote side). The
-// apostrophe itself is among them, so that reading can take the added one off again.
-bool LooksLikeFormula(const QString& field)
-{
-    return !field.isEmpty() && QStringLiteral("=+-@'").contains(field.front());
-}
-
-QString Quoted(const QString& field)
-{
-    if (LooksLikeFormula(field))
-        return QStringLiteral("\"'") + QString(field).replace(QStringLiteral("\""), QStringLiteral("\"\"")) +
-               u'"';
-    if (!field.contains(u';') && !field.contains(u'"') && !field.contains(u'\n') && !field.contains(u'\r'))
-        return field;
-    QString q = field;
-    q.replace(QStringLiteral("\""), QStringLiteral("\"\""));
-    return u'"' + q + u'"';
-}
 
 // What makes two rows the same message: all but the files, the time taken to the minute (rows of
 // earlier versions carry seconds that wandered between runs).
@@ -86,51 +66,13 @@ QString MessageIndexLine(const MessageIndexRow& row)
                                 row.Files.join(u',')};
     QStringList out;
     for (const QString& f : fields)
-        out << Quoted(f);
+        out << csv::field(f);
     return out.join(u';');
 }
 
 QStringList SplitIndexLine(const QString& line)
 {
-    QStringList fields;
-    QString field;
-    bool quoted = false;
-    bool wasQuoted = false;
-    // A quoted field that starts with the apostrophe written before a formula-like text.
-    const auto finish = [&] {
-        if (wasQuoted && field.size() >= 2 && field.front() == u'\'' && LooksLikeFormula(field.mid(1)))
-            field.remove(0, 1);
-        fields << field;
-        field.clear();
-        wasQuoted = false;
-    };
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const QChar c = line.at(i);
-        if (quoted) {
-            if (c == u'"' && i + 1 < line.size() && line.at(i + 1) == u'"') {
-                field += c;
-                ++i;
-            }
-            else if (c == u'"') {
-                quoted = false;
-            }
-            else {
-                field += c;
-            }
-        }
-        else if (c == u'"') {
-            quoted = true;
-            wasQuoted = wasQuoted || field.isEmpty();
-        }
-        else if (c == u';') {
-            finish();
-        }
-        else {
-            field += c;
-        }
-    }
-    finish();
-    return fields;
+    return csv::split(line);
 }
 
 QString AppendToMessageIndex(const QString& folder, const std::vector<MessageIndexRow>& rows)
@@ -202,7 +144,7 @@ QString AppendToMessageIndex(const QString& folder, const std::vector<MessageInd
 
 QStringList MessageIndexLines(QByteArray bytes)
 {
-    if (bytes.startsWith(kBom))
+    if (bytes.startsWith(csv::kByteOrderMark))
         bytes.remove(0, 3);
     return QString::fromUtf8(bytes).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/archive/BatchImport.h"
 
+#include "common/CsvFields.h"
+
 #include "core/archive/Archive.h"
 #include "core/archive/ArchiveLayout.h"
 #include "core/archive/Journal.h"
@@ -115,9 +117,12 @@ BatchFolderContent readBatchFolder(const QString& folder)
         QFile f(index);
         if (!f.open(QIODevice::ReadOnly))
             content.problems << QStringLiteral("%1 lässt sich nicht lesen").arg(index);
-        for (const QString& record : journal::records(f.readAll())) {
+        QByteArray bytes = f.readAll();
+        if (bytes.startsWith(csv::kByteOrderMark))
+            bytes.remove(0, 3);
+        for (const QString& record : journal::records(bytes)) {
             // Nummer;Art;Rufnummer;Empfangszeit;Größe;Dateien
-            const QStringList fields = journal::splitRecord(record);
+            const QStringList fields = csv::split(record);
             if (fields.size() < 6 || fields[0] == QStringLiteral("Nummer"))
                 continue;
             QStringList files;

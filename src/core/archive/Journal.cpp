@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/archive/Journal.h"
 
+#include "common/CsvFields.h"
 #include "core/archive/ArchiveLayout.h"
 
 #include <QDir>
@@ -19,15 +20,6 @@ namespace zarvo::archive::journal {
 namespace {
 
 constexpr int kColumns = 9;
-
-QString quoted(const QString& field)
-{
-    if (!field.contains(u';') && !field.contains(u'"') && !field.contains(u'\r') && !field.contains(u'\n'))
-        return field;
-    QString q = field;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + q + u'"';
-}
 
 QString systemReason(int error)
 {
@@ -77,38 +69,8 @@ QByteArray line(const Row& row)
                                 row.value};
     QStringList out;
     for (const QString& f : fields)
-        out << quoted(f);
+        out << csv::field(f);
     return (out.join(u';') + QStringLiteral("\r\n")).toUtf8();
-}
-
-QStringList splitRecord(QStringView record)
-{
-    QStringList fields;
-    QString field;
-    bool inQuotes = false;
-    for (qsizetype i = 0; i < record.size(); ++i) {
-        const QChar c = record[i];
-        if (inQuotes) {
-            if (c == u'"' && i + 1 < record.size() && record[i + 1] == u'"') {
-                field += u'"';
-                ++i;
-            }
-            else if (c == u'"')
-                inQuotes = false;
-            else
-                field += c;
-        }
-        else if (c == u'"')
-            inQuotes = true;
-        else if (c == u';') {
-            fields << field;
-            field.clear();
-        }
-        else
-            field += c;
-    }
-    fields << field;
-    return fields;
 }
 
 QStringList records(const QByteArray& bytes, qsizetype* used)
@@ -137,7 +99,7 @@ qsizetype readRows(const QByteArray& bytes, const std::function<void(const Row&)
 {
     qsizetype used = 0;
     for (const QString& record : records(bytes, &used)) {
-        const QStringList f = splitRecord(record);
+        const QStringList f = csv::split(record);
         if (f.size() < kColumns || f[1] == QStringLiteral("Eintrag") || f[2].size() != 64)
             continue;
         Row row;
@@ -193,8 +155,8 @@ QString append(const QString& path, const QByteArray& record, bool sync)
         return QStringLiteral("Journal %1 ist keine gewöhnliche Datei").arg(path);
     }
     // A new journal gets its header in the same write as its first row.
-    const QByteArray bytes =
-        st.st_size == 0 ? header().toUtf8() + "\r\n" + record : endOfTornRecord(fd, st.st_size) + record;
+    const QByteArray bytes = st.st_size == 0 ? csv::kByteOrderMark + header().toUtf8() + "\r\n" + record
+                                             : endOfTornRecord(fd, st.st_size) + record;
     ssize_t done = 0;
     do
         done = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size()));

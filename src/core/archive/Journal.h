@@ -42,8 +42,6 @@ qsizetype readRows(const QByteArray& bytes, const std::function<void(const Row&)
 // The complete records of CSV text (a quoted field may hold line breaks), without their line ends;
 // `used` hears how many bytes they took.
 QStringList records(const QByteArray& bytes, qsizetype* used = nullptr);
-// The fields of one record's text (quotes resolved).
-QStringList splitRecord(QStringView record);
 
 // An exclusive flock on the archive folder's lock file, held for the object's life.
 class Lock {
