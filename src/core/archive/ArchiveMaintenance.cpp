@@ -2,6 +2,8 @@
 // Archive: the trash and the check of files against index and journals.
 #include "core/archive/Archive.h"
 
+#include "common/OutputFile.h"
+
 #include "core/archive/ArchiveIndex.h"
 #include "core/archive/ArchiveLayout.h"
 #include "core/archive/Journal.h"
@@ -14,6 +16,9 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace zarvo::archive {
 
@@ -31,6 +36,17 @@ QString faxTextFile(const ArchivedMessage& m)
         return QString();
     const QString& first = m.files.front();
     return first.left(first.lastIndexOf(u'.')) + QStringLiteral(".txt");
+}
+
+// Empty when nothing is at the path; else why the file there cannot be checked.
+QString notGone(const QString& path)
+{
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return errno == ENOENT ? QString()
+                               : QStringLiteral("%1 lässt sich nicht prüfen (%2)")
+                                     .arg(path, QString::fromStdString(FileErrorReason(errno)));
+    return QStringLiteral("%1 ist keine gewöhnliche Datei").arg(path);
 }
 
 } // namespace
@@ -104,7 +120,12 @@ std::vector<CheckFinding> Archive::check(bool repair)
         for (const QString& path : m.files) {
             known.insert(path);
             if (!QFileInfo(path).isFile()) {
-                missing << path;
+                // Only what is really gone may be dropped; what cannot be looked at now (no permission,
+                // a read error, something else at its name) is reported and kept.
+                if (const QString why = notGone(path); why.isEmpty())
+                    missing << path;
+                else
+                    findings.push_back({CheckFinding::Missing, m.id, path, why});
                 continue;
             }
             present << path;

@@ -2,6 +2,7 @@
 #include "core/archive/Journal.h"
 
 #include "common/CsvFields.h"
+#include "common/OutputFile.h"
 #include "core/archive/ArchiveLayout.h"
 
 #include <QDir>
@@ -23,7 +24,7 @@ constexpr int kColumns = 9;
 
 QString systemReason(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return QString::fromStdString(FileErrorReason(error));
 }
 
 // What closes a record the journal ends in the middle of (a power cut during a write, a row cut
@@ -167,9 +168,7 @@ QString append(const QString& path, const QByteArray& record, bool sync)
         if (done > 0 && ::ftruncate(fd, st.st_size) != 0)
             problem = QStringLiteral("Journal %1 hat eine halbe Zeile (%2)").arg(path, systemReason(errno));
         else
-            problem =
-                QStringLiteral("Journal %1 nicht geschrieben (%2)")
-                    .arg(path, error == ENOSPC ? QStringLiteral("Datenträger voll") : systemReason(error));
+            problem = QStringLiteral("Journal %1 nicht geschrieben (%2)").arg(path, systemReason(error));
     }
     else if (sync && ::fdatasync(fd) != 0)
         problem = QStringLiteral("Journal %1 nicht gesichert (%2)").arg(path, systemReason(errno));

@@ -251,12 +251,15 @@ TEST_F(ArchiveTest, CheckFindsDeletedAndStrayFiles)
     auto archive = open();
     const AddResult voice = archive->add({MessageKind::Voice, {}, when, 2, voiceMessage(), {}});
     const AddResult data = archive->add({MessageKind::Data, {}, when, 2, "Dxy", {}});
-    ASSERT_TRUE(voice.newlyStored() && data.newlyStored());
+    const AddResult kept = archive->add({MessageKind::Data, {}, when, 2, "Dkept", {}});
+    ASSERT_TRUE(voice.newlyStored() && data.newlyStored() && kept.newlyStored());
     EXPECT_TRUE(archive->check(false).empty());
     QFile::remove(voice.files[1]); // the WAV: the downloaded bytes make it again
     QFile::remove(data.files[0]);  // the downloaded bytes and the DAT: nothing to make them from
     QFile::remove(data.files[1]);
     WriteFile(folder() + "/2026/12/hand.tif", "x");
+    QFile::remove(kept.files[1]); // something else at its name: reported, never dropped
+    QDir().mkdir(kept.files[1]);
     auto kinds = [](const std::vector<CheckFinding>& findings) {
         QStringList out;
         for (const CheckFinding& f : findings)
@@ -264,11 +267,11 @@ TEST_F(ArchiveTest, CheckFindsDeletedAndStrayFiles)
         out.sort();
         return out;
     };
-    EXPECT_EQ(kinds(archive->check(false)), QStringList({"0dat", "0msg", "0wav", "2tif"}));
+    EXPECT_EQ(kinds(archive->check(false)), QStringList({"0dat", "0dat", "0msg", "0wav", "2tif"}));
     EXPECT_EQ(kinds(archive->check(true)),
-              QStringList({"0dat", "0msg", "0wav", "2tif", "3wav", "4dat", "4msg"}));
-    EXPECT_EQ(kinds(archive->check(false)), QStringList({"2tif"}));
-    EXPECT_EQ(archive->count(), 1);
+              QStringList({"0dat", "0dat", "0msg", "0wav", "2tif", "3wav", "4dat", "4msg"}));
+    EXPECT_EQ(kinds(archive->check(false)), QStringList({"0dat", "2tif"}));
+    EXPECT_EQ(archive->count(), 2);
     EXPECT_TRUE(QFileInfo(voice.files[1]).size() > 0);
 }
 
