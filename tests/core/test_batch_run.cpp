@@ -48,8 +48,7 @@ struct Case {
     int arrivals = 0;      // calls answered during the run, one after each of the first blocks
     bool oldWav = false;   // MESS1.WAV is there with other bytes
     bool noisyFax = false; // a third message: a fax whose second page is line noise
-    // [Archiv] Befehl; a stop signal once it says "da"
-    const char* command = nullptr;
+    QString command = {};  // [Archiv] Befehl; a stop signal once it says "da"
 };
 
 Case Faulty(Case c, const emu::Faults& faults)
@@ -120,7 +119,7 @@ TEST(BatchRun, SavesLooksAgainErasesAndEndsWithItsStatus)
             o.arrivals.push_back({emu::Arrival::When::AfterBlock, block, Voice(0)});
         EmulatorFixture modem(o, 1,
                               (c.port ? QStringLiteral("[Modem]\nComPort=1\n") : QString()) + options +
-                                  (c.command ? QStringLiteral("[Archiv]\nBefehl=") + c.command : QString()));
+                                  (c.command.isEmpty() ? QString() : "[Archiv]\nBefehl=" + c.command));
         modem.setFaults(c.faults);
         QTemporaryDir out;
         if (c.oldWav) {
@@ -139,7 +138,7 @@ TEST(BatchRun, SavesLooksAgainErasesAndEndsWithItsStatus)
             run.Stop();
         QTimer stopper; // a stop signal once the command has begun
         QObject::connect(&stopper, &QTimer::timeout, [&] {
-            if (c.command && run.Log().contains("da"))
+            if (!c.command.isEmpty() && run.Log().contains("da"))
                 run.Stop();
         });
         stopper.start(20);
