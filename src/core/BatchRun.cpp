@@ -4,6 +4,7 @@
 #include "common/MessageSeam.h"
 #include "common/ProgramPaths.h"
 #include "common/Targets.h"
+#include "common/Wait.h"
 #include "core/BatchArchive.h"
 #include "core/BatchPdf.h"
 #include "core/FaxRecognition.h"
@@ -14,6 +15,8 @@
 #include "core/archive/Archive.h"
 #include "modem/Zarvo.h"
 #include "ocr/FaxOcr.h"
+
+#include <QThread>
 
 #include <algorithm>
 #include <exception>
@@ -66,6 +69,8 @@ void BatchRun::Stop()
     // Every exchange after the one in progress is refused, so the run unwinds at once.
     m_stopped = true;
     m_zarvo.HeldOff = true;
+    if (m_command)
+        m_command->stop();
 }
 
 void BatchRun::Fail(int status)
@@ -234,7 +239,18 @@ void BatchRun::RecogniseNewFaxes()
     for (const auto& fax : faxes) {
         if (m_stopped)
             break;
-        m_zarvo.ShowStatus(recognition.recognise(fax).text);
+        // Read on a thread of its own, so that the event loop goes on and a stop signal cancels the
+        // page being read instead of waiting for every fax.
+        FaxRecognitionResult result;
+        const std::unique_ptr<QThread> reader(QThread::create([&] { result = recognition.recognise(fax); }));
+        bool done = false;
+        QObject::connect(reader.get(), &QThread::finished, reader.get(), [&done] { done = true; });
+        reader->start();
+        WaitUntil([&] { return done || m_stopped; }, -1);
+        if (!done)
+            ocr.cancel(); // the fax stays unread, its files as they were
+        reader->wait();
+        m_zarvo.ShowStatus(result.text);
     }
 }
 
@@ -253,9 +269,24 @@ void BatchRun::RunCommand()
     std::vector<NewMessageInfo> infos;
     for (const auto& message : m_archiveSink->NewlyStored())
         infos.push_back(NewMessageInfoFor(message));
-    for (const CommandResult& result : command.runAndWait(infos))
-        if (!result.ok())
+    // A stop signal ends the command in progress and starts no other.
+    m_command = &command;
+    const std::vector<CommandResult> results =
+        m_stopped ? std::vector<CommandResult>() : command.runAndWait(infos);
+    m_command = nullptr;
+    qsizetype notRun = qsizetype(infos.size() - results.size());
+    for (const CommandResult& result : results) {
+        if (result.outcome == CommandOutcome::Stopped)
+            ++notRun;
+        else if (!result.ok())
             Messages().error(kAppCaption, result.text);
+    }
+    if (notRun > 0)
+        Messages().error(kAppCaption, QString::fromUtf8("Der Befehl „%1“ lief für %2 neue Nachrichten nicht "
+                                                        "oder nicht zu Ende, weil der Lauf durch ein Signal "
+                                                        "beendet wurde.")
+                                          .arg(command.program())
+                                          .arg(notRun));
 }
 
 bool BatchRun::ReportSave(const BatchSaveReport& report, const QString& folder)
@@ -325,15 +356,21 @@ void BatchRun::Erase()
         Fail(1);
         Error(QStringLiteral("Der Speicher des Modems konnte nicht gelöscht werden."));
     }
+    else {
+        m_erased = true;
+    }
 }
 
 void BatchRun::Finish()
 {
     if (m_stopped) {
         Fail(1);
+        // A signal after the erase (during the command or the recognition) must not deny it.
         Messages().error(kAppCaption,
-                         QString::fromUtf8("Der Lauf wurde durch ein Signal beendet; der Speicher des Modems "
-                                           "wurde nicht gelöscht."));
+                         m_erased ? QString::fromUtf8("Der Lauf wurde durch ein Signal beendet; der Speicher "
+                                                      "des Modems war schon gelöscht, alles war gesichert.")
+                                  : QString::fromUtf8("Der Lauf wurde durch ein Signal beendet; der Speicher "
+                                                      "des Modems wurde nicht gelöscht."));
     }
     // The modem is left as the run left it: the connection at the start wrote its self-mode options.
     if (m_zarvo.Busy)

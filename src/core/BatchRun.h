@@ -17,6 +17,7 @@ namespace zarvo {
 
 class TZarvo;
 class ArchiveSink;
+class NewMessageCommand;
 namespace archive {
 class Archive;
 }
@@ -82,8 +83,10 @@ class BatchRun {
     std::unique_ptr<LogTarget> m_logTarget;
     QStringList m_log;
     std::vector<std::unique_ptr<BatchSaver>> m_savers; // one per /STP folder
+    NewMessageCommand* m_command = nullptr;            // while the command for new messages runs
     int m_status = 0;
     bool m_stopped = false;
+    bool m_erased = false;
 };
 
 } // namespace zarvo

@@ -112,6 +112,8 @@ QString OutcomeText(CommandOutcome outcome, const QString& program, int code, st
         return QString::fromUtf8("Befehl %1 nach %2 s abgebrochen (Zeitlimit).")
             .arg(Quoted(program))
             .arg((limit.count() + 999) / 1000);
+    case CommandOutcome::Stopped:
+        return QString::fromUtf8("Befehl %1 abgebrochen, weil Zarvo beendet wird.").arg(Quoted(program));
     case CommandOutcome::NotFound:
         return QString::fromUtf8("Befehl %1 nicht gefunden.").arg(Quoted(program));
     case CommandOutcome::NotExecutable:
@@ -297,6 +299,7 @@ void NewMessageCommand::startNext()
 
     m_running = std::make_unique<QProcess>();
     m_timedOut = false;
+    m_stopping = false;
     m_group = 0;
     m_partial.clear();
     m_linesShown = 0;
@@ -311,7 +314,9 @@ void NewMessageCommand::startNext()
     connect(process, &QProcess::started, this, [this, process] { m_group = process->processId(); });
     connect(process, &QProcess::readyReadStandardOutput, this, &NewMessageCommand::readOutput);
     connect(process, &QProcess::finished, this, [this](int code, QProcess::ExitStatus status) {
-        if (m_timedOut)
+        if (m_stopping)
+            finishRunning(CommandOutcome::Stopped, 0);
+        else if (m_timedOut)
             finishRunning(CommandOutcome::TimedOut, 0);
         else if (status == QProcess::CrashExit)
             finishRunning(CommandOutcome::Signalled, code);
@@ -335,6 +340,17 @@ void NewMessageCommand::onTimeLimit()
     m_graceTimer->start(m_grace);
 }
 
+void NewMessageCommand::stop()
+{
+    m_queue.clear();
+    if (!m_running || m_timedOut || m_stopping)
+        return;
+    m_stopping = true;
+    m_limitTimer->stop();
+    signalGroup(SIGTERM);
+    m_graceTimer->start(m_grace);
+}
+
 void NewMessageCommand::signalGroup(int signal)
 {
     if (m_group > 0 && ::kill(static_cast<pid_t>(-m_group), signal) == 0)
@@ -349,8 +365,8 @@ void NewMessageCommand::finishRunning(CommandOutcome outcome, int code)
 {
     m_limitTimer->stop();
     m_graceTimer->stop();
-    // After a time-out nothing the command started may stay behind.
-    if (m_timedOut)
+    // After a time-out or a stop nothing the command started may stay behind.
+    if (m_timedOut || m_stopping)
         signalGroup(SIGKILL);
     readOutput();
     flushOutput();

@@ -50,6 +50,7 @@ enum class CommandOutcome {
     ExitStatus,     // another exit status (code)
     Signalled,      // ended by a signal it did not get from us (code = signal number)
     TimedOut,       // over the time limit: ended by SIGTERM, SIGKILL after the grace period
+    Stopped,        // ended by stop() as a time-out ends it
     NotFound,       // no such program
     NotExecutable,  // found, but not an executable file
     InvalidCommand, // the setting cannot be split into words
@@ -90,6 +91,9 @@ class NewMessageCommand : public QObject {
     // Queues a run; returns at once. jobFinished follows for each, in order; idle when none is left.
     void enqueue(const NewMessageInfo& info);
     bool isIdle() const { return !m_running && m_queue.empty() && !m_startPending; }
+    // Drops the queued runs and ends the one in progress as a time-out does (SIGTERM to its group,
+    // SIGKILL after the grace period): for a program asked to end. Returns at once.
+    void stop();
 
     // Queues the runs and processes events until all have ended (batch runs). Never longer than the
     // time limits allow.
@@ -122,6 +126,7 @@ class NewMessageCommand : public QObject {
     QString m_runningId;
     qint64 m_group = 0; // process group of the running command
     bool m_timedOut = false;
+    bool m_stopping = false; // stop() ends the running command
     QTimer* m_limitTimer = nullptr;
     QTimer* m_graceTimer = nullptr;
     QByteArray m_partial; // output after the last line end

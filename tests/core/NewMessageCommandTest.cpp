@@ -105,6 +105,8 @@ TEST_F(NewMessageCommandRun, RunsTheCommandWithTheMessageInItsEnvironmentOnly)
         {"signal", "./run.sh", "kill -USR1 $$", fax, CommandOutcome::Signalled, SIGUSR1, {}},
         {"time-out ends it and its child", "./run.sh", "trap '' TERM; sleep 30 & echo $! > child.pid; wait",
          fax, CommandOutcome::TimedOut, 0, {}},
+        {"stop ends it and its child", "./run.sh", "trap '' TERM; sleep 30 & echo $! > child.pid; echo da; wait",
+         fax, CommandOutcome::Stopped, 0, {"da"}},
         {"missing", "./fehlt.sh", "", fax, CommandOutcome::NotFound, 0, {}},
         {"not executable", "./nox.sh", "", fax, CommandOutcome::NotExecutable, 0, {}},
         {"along PATH", "true", "", fax, CommandOutcome::Success, 0, {}},
@@ -120,7 +122,11 @@ TEST_F(NewMessageCommandRun, RunsTheCommandWithTheMessageInItsEnvironmentOnly)
         const bool timeOut = c.outcome == CommandOutcome::TimedOut;
         command.setTimeLimit(std::chrono::milliseconds(timeOut ? 300 : 30000));
         command.setGracePeriod(std::chrono::milliseconds(300));
-        command.setOutputSink([this](const QString& line) { lines << line; });
+        command.setOutputSink([&](const QString& line) {
+            lines << line;
+            if (c.outcome == CommandOutcome::Stopped)
+                command.stop();
+        });
         const auto results = command.runAndWait({c.info});
         ASSERT_EQ(results.size(), 1u);
         EXPECT_EQ(results[0].outcome, c.outcome) << results[0].text.toStdString();
@@ -129,7 +135,7 @@ TEST_F(NewMessageCommandRun, RunsTheCommandWithTheMessageInItsEnvironmentOnly)
         EXPECT_TRUE(results[0].text.contains(command.program())) << results[0].text.toStdString();
         EXPECT_EQ(lines, c.lines);
         EXPECT_FALSE(QFile::exists(dir.filePath("x")) || QFile::exists(dir.filePath("z")));
-        if (timeOut) {
+        if (timeOut || c.outcome == CommandOutcome::Stopped) {
             QFile pidFile(dir.filePath("child.pid"));
             ASSERT_TRUE(pidFile.open(QIODevice::ReadOnly));
             const pid_t child = pidFile.readAll().trimmed().toInt();

@@ -13,6 +13,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -47,6 +48,7 @@ struct Case {
     int arrivals = 0;      // calls answered during the run, one after each of the first blocks
     bool oldWav = false;   // MESS1.WAV is there with other bytes
     bool noisyFax = false; // a third message: a fax whose second page is line noise
+    QString command = {};  // [Archiv] Befehl; a stop signal once it says "da"
 };
 
 Case Faulty(Case c, const emu::Faults& faults)
@@ -100,6 +102,10 @@ TEST(BatchRun, SavesLooksAgainErasesAndEndsWithItsStatus)
          0,
          false,
          true},
+        // clang-format off
+        {"stopped while the command runs, after the erase", {"/ARCHIV", "/DELETE"}, 1, 1, "schon gelöscht",
+         true, false, {}, 0, false, false, "sh -c 'echo da; sleep 60'"},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -111,7 +117,9 @@ TEST(BatchRun, SavesLooksAgainErasesAndEndsWithItsStatus)
                 emu::faxMessage({readDemoFile("fax3-1.g3"), std::vector<std::uint8_t>(3000, 0x55)}));
         for (int block = 1; block <= c.arrivals; ++block)
             o.arrivals.push_back({emu::Arrival::When::AfterBlock, block, Voice(0)});
-        EmulatorFixture modem(o, 1, (c.port ? QStringLiteral("[Modem]\nComPort=1\n") : QString()) + options);
+        EmulatorFixture modem(o, 1,
+                              (c.port ? QStringLiteral("[Modem]\nComPort=1\n") : QString()) + options +
+                                  (c.command.isEmpty() ? QString() : "[Archiv]\nBefehl=" + c.command));
         modem.setFaults(c.faults);
         QTemporaryDir out;
         if (c.oldWav) {
@@ -128,6 +136,12 @@ TEST(BatchRun, SavesLooksAgainErasesAndEndsWithItsStatus)
                      ProgramPaths::programFile(QStringLiteral("ZARVO2.ini")));
         if (c.stop)
             run.Stop();
+        QTimer stopper; // a stop signal once the command has begun
+        QObject::connect(&stopper, &QTimer::timeout, [&] {
+            if (!c.command.isEmpty() && run.Log().contains("da"))
+                run.Stop();
+        });
+        stopper.start(20);
 
         EXPECT_EQ(run.Run(), c.status);
         EXPECT_EQ(Count(modem.transcript(), "AT+MEM"), c.erases);
