@@ -63,9 +63,18 @@ std::string DebianPackageOf(std::string language)
     return "tesseract-ocr-" + language;
 }
 
+// Tesseract's chatter ("Error opening data file", "Detected 41 diacritics") is no message for a
+// user: a batch run that did everything stays silent, and why recognition is off is said once, in
+// German. The setting is global in Tesseract and must come before Init to cover what Init says.
+void Quiet(tesseract::TessBaseAPI& api)
+{
+    api.SetVariable("debug_file", "/dev/null");
+}
+
 bool Loads(const OcrSettings& settings, const std::string& languages)
 {
     tesseract::TessBaseAPI api;
+    Quiet(api);
     return api.Init(settings.dataPath.empty() ? nullptr : settings.dataPath.c_str(), languages.c_str(),
                     tesseract::OEM_DEFAULT) == 0;
 }
@@ -83,8 +92,8 @@ std::string ReasonOfFailedInit(const OcrSettings& settings)
         from = plus + 1;
         if (Loads(settings, language))
             continue;
-        missing += (count ? ", " : "") + language;
-        packages += (count ? " " : "") + DebianPackageOf(language);
+        missing.append(count ? ", " : "").append(language);
+        packages.append(count ? " " : "").append(DebianPackageOf(language));
         ++count;
     }
     if (count == 0)
@@ -176,6 +185,7 @@ std::string OcrUnavailableReason(const OcrSettings& settings)
 FaxOcr::FaxOcr(OcrSettings settings) : settings_(std::move(settings)), api_(new tesseract::TessBaseAPI)
 {
     LimitOpenMp();
+    Quiet(*api_);
     if (!ValidLanguages(settings_.languages) ||
         api_->Init(settings_.dataPath.empty() ? nullptr : settings_.dataPath.c_str(),
                    settings_.languages.c_str(), tesseract::OEM_DEFAULT) != 0) {
@@ -185,8 +195,6 @@ FaxOcr::FaxOcr(OcrSettings settings) : settings_(std::move(settings)), api_(new 
     api_->SetPageSegMode(tesseract::PSM_AUTO);
     // A fax is black on white; looking for inverted text costs time and finds nothing.
     api_->SetVariable("tessedit_do_invert", "0");
-    // Tesseract's progress chatter ("Detected 41 diacritics") is no message for the log.
-    api_->SetVariable("debug_file", "/dev/null");
 }
 
 FaxOcr::~FaxOcr() = default;
