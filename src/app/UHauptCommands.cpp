@@ -31,13 +31,16 @@ void THaupt::AC_OptionenExecute()
 
 void THaupt::AC_SpeicherloeschExecute()
 {
+    // The list is read again while the questions and the archiving wait (a new message, the window
+    // activated again): what may go is what it showed when the user chose to erase.
+    const std::vector<MessageRow> shown = m_inbox->Rows();
     if (!ArchiveBeforeErase())
         return;
     if (Messages().question(QStringLiteral("Zarvo"),
                             QString::fromUtf8("Soll der Speicher wirklich gelöscht werden?"))) {
         // The modem answers calls while the question waits: erase only what the list showed.
         const MessageListData now = ReadMessageList(*Zarvo1);
-        if (ListShowsSameMessages(m_inbox->Rows(), now))
+        if (ListShowsSameMessages(shown, now))
             Zarvo1->ClearMemory();
         else
             Messages().information(kAppCaption,

@@ -50,6 +50,15 @@ TEST(HauptCommands, EraseAnsweredNoStillChecksTheList)
     EXPECT_TRUE(w.boxes.shown.back().text.contains("nicht gelöscht"))
         << w.boxes.shown.back().text.toStdString();
 
+    // The list read again while the first question waits: archived first, the newcomer stays.
+    w.boxes.beforeAnswer = [&] {
+        ASSERT_TRUE(modem.emulator().arrive(DemoVoice(253)));
+        w.haupt.CheckNewMessages();
+    };
+    w.boxes.answers = {true, true};
+    w.action("AC_Speicherloesch")->trigger();
+    EXPECT_EQ(CountOf(modem.transcript(), "AT+MEM"), 0);
+
     w.boxes.shown.clear();
     w.boxes.answers = {false, true};
     w.action("AC_Speicherloesch")->trigger();

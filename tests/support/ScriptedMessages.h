@@ -13,6 +13,8 @@
 #include <QString>
 
 #include <deque>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace zarvo::test {
@@ -33,10 +35,13 @@ class ScriptedMessages : public MessageSeam {
 
     std::vector<Box> shown;
     std::deque<bool> answers; // questions take these in order; No when empty
+    std::function<void()> beforeAnswer; // runs once, while the next question waits
 
     bool question(const QString& caption, const QString& text) override
     {
         shown.push_back({Kind::Question, caption, text});
+        if (auto run = std::exchange(beforeAnswer, nullptr))
+            run();
         if (answers.empty())
             return false;
         const bool yes = answers.front();
