@@ -34,7 +34,7 @@ class ScriptedMessages : public MessageSeam {
     ScriptedMessages& operator=(const ScriptedMessages&) = delete;
 
     std::vector<Box> shown;
-    std::deque<bool> answers; // questions take these in order; No when empty
+    std::deque<bool> answers;           // questions take these in order; No when empty
     std::function<void()> beforeAnswer; // runs once, while the next question waits
 
     bool question(const QString& caption, const QString& text) override
