@@ -6,6 +6,8 @@
 
 #include <QThread>
 
+#include <exception>
+
 namespace zarvo {
 
 RecognitionQueue::RecognitionQueue(QString archiveFolder, QString indexPath, OcrSettings settings,
@@ -86,12 +88,22 @@ void RecognitionQueue::work()
         bool ok = false;
         QString text = problem;
         if (problem.isEmpty()) {
-            archive->refresh(); // the id may come from another Archive object or process
-            const auto message = archive->get(id, &text);
-            if (message) {
-                const FaxRecognitionResult result = FaxRecognition(*archive, ocr).recognise(*message);
-                ok = result.ok();
-                text = result.text;
+            // An index that cannot be read or written (a full disk, a lock held too long, damage) costs
+            // this fax its text, not the program: nothing may leave the thread.
+            try {
+                archive->refresh(); // the id may come from another Archive object or process
+                const auto message = archive->get(id, &text);
+                if (message) {
+                    const FaxRecognitionResult result = FaxRecognition(*archive, ocr).recognise(*message);
+                    ok = result.ok();
+                    text = result.text;
+                }
+            }
+            catch (const std::exception& e) {
+                text =
+                    QStringLiteral("Texterkennung: das Verzeichnis des Archivs lässt sich nicht lesen oder "
+                                   "schreiben: %1")
+                        .arg(QString::fromUtf8(e.what()));
             }
         }
         {

@@ -8,6 +8,7 @@
 #include "core/FaxRecognition.h"
 #include "core/RecognitionQueue.h"
 #include "core/archive/Archive.h"
+#include "core/archive/Sqlite.h"
 #include "fax/FaxDocument.h"
 
 #include <QFile>
@@ -151,6 +152,12 @@ TEST(ArchiveRecognition, QueueReportsEachFaxAndUnavailableRecognitionChangesNoth
         EXPECT_EQ(done.at(0).at(1).toBool(), c.ok) << done.at(0).at(2).toString().toStdString();
         EXPECT_EQ(QFile::exists(text), c.ok);
         EXPECT_EQ(queue.pending(), 0);
+        if (c.ok) { // a damaged index costs the fax its text, not the program
+            sqlite::Database(otherIndex).exec("DROP TABLE journal");
+            queue.enqueue(a.fax.id);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return done.size() == 2; }, 60000));
+            EXPECT_FALSE(done.at(1).at(1).toBool());
+        }
     }
 }
 
