@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -195,14 +196,25 @@ void TArchiv::BuildWidgets()
 
 void TArchiv::OpenArchive()
 {
-    const archive::ArchivePlace place = archive::archivePlace(SettingsFile());
-    m_archive = archive::Archive::open(place.folder, place.index, &m_problem);
-    if (!m_archive) {
-        m_search->setEnabled(false);
-        m_kind->setEnabled(false);
-        m_span->setEnabled(false);
+    if (m_archive)
         return;
-    }
+    const archive::ArchivePlace place = archive::archivePlace(SettingsFile());
+    // Opened, a folder that is not there (its drive not connected) would be made anew and one that
+    // cannot be read would look empty, and the index would forget what it held: the user is told.
+    const QFileInfo folder(place.folder);
+    if (!folder.exists())
+        m_problem = QString::fromUtf8("Archivordner %1 fehlt (noch nichts archiviert, oder sein Laufwerk "
+                                      "ist nicht verbunden)")
+                        .arg(place.folder);
+    else if (!folder.isDir() || !folder.isReadable() || !folder.isExecutable())
+        m_problem = QString::fromUtf8("Archivordner %1 lässt sich nicht lesen").arg(place.folder);
+    else
+        m_archive = archive::Archive::open(place.folder, place.index, &m_problem);
+    m_search->setEnabled(m_archive != nullptr);
+    m_kind->setEnabled(m_archive != nullptr);
+    m_span->setEnabled(m_archive != nullptr);
+    if (!m_archive)
+        return;
     m_model = new ArchiveListModel(*m_archive, this);
     auto* icons = new ArchiveIcons(this);
     icons->setSourceModel(m_model);
@@ -443,6 +455,9 @@ void TArchiv::showEvent(QShowEvent* event)
     else if (m_archive) {
         LookForNewMessages();
         m_live->start();
+    }
+    else {
+        FinishOpening(); // the folder that was missing may be there now
     }
     m_search->setFocus(Qt::ActiveWindowFocusReason);
     m_search->selectAll();

@@ -10,6 +10,8 @@
 #include "viewer/FaxViewerFactory.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -77,6 +79,13 @@ TEST(ArchiveWindow, CtrlHTypeACallerAndEnterShowsTheArchivedFax)
     EXPECT_EQ(view->Doc.PageCount, 1);
     EXPECT_TRUE(archive->get(fax.id)->heard);
     EXPECT_TRUE(w.boxes.shown.empty());
+
+    // A folder gone away (its drive not connected) is said, not made anew as an empty archive.
+    ASSERT_TRUE(QDir().rename(ProgramPaths::archiveFolder(), ProgramPaths::archiveFolder() + "-weg"));
+    TArchiv missing(w.haupt.Zarvo1, nullptr, &w.haupt);
+    missing.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return missing.StatusText().contains("fehlt"); }));
+    EXPECT_FALSE(QFileInfo::exists(ProgramPaths::archiveFolder()));
 }
 
 } // namespace
