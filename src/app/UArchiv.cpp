@@ -457,7 +457,9 @@ void TArchiv::showEvent(QShowEvent* event)
         m_live->start();
     }
     else {
-        FinishOpening(); // the folder that was missing may be there now
+        // The folder that was missing may be there now.
+        m_status->setText(QString::fromUtf8("Das Archiv wird geöffnet..."));
+        QTimer::singleShot(0, this, [this] { FinishOpening(); });
     }
     m_search->setFocus(Qt::ActiveWindowFocusReason);
     m_search->selectAll();
