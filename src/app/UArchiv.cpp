@@ -125,8 +125,9 @@ void TArchiv::BuildWidgets()
     m_search->setObjectName(QStringLiteral("Suche"));
     m_search->setPlaceholderText(QStringLiteral("Anrufer, Notiz oder Faxtext"));
     m_search->setClearButtonEnabled(true);
-    m_search->setToolTip(QString::fromUtf8("Findet Nachrichten, in deren Anrufer, Notiz oder Faxtext "
-                                           "Wörter mit dem Eingegebenen beginnen. Eingabe öffnet die erste."));
+    m_search->setToolTip(
+        QString::fromUtf8("Findet Nachrichten, in deren Anrufer, Notiz oder Faxtext "
+                          "Wörter mit dem Eingegebenen beginnen. Eingabe öffnet die erste."));
     searchLabel->setBuddy(m_search);
     m_search->installEventFilter(this);
 

@@ -242,7 +242,15 @@ void BatchRun::RecogniseNewFaxes()
         // Read on a thread of its own, so that the event loop goes on and a stop signal cancels the
         // page being read instead of waiting for every fax.
         FaxRecognitionResult result;
-        const std::unique_ptr<QThread> reader(QThread::create([&] { result = recognition.recognise(fax); }));
+        const std::unique_ptr<QThread> reader(QThread::create([&] {
+            try {
+                result = recognition.recognise(fax);
+            }
+            catch (const std::exception& e) { // nothing may leave the thread: it would end the run
+                result.outcome = FaxRecognitionResult::Failed;
+                result.text = QStringLiteral("Texterkennung: %1").arg(QString::fromUtf8(e.what()));
+            }
+        }));
         bool done = false;
         QObject::connect(reader.get(), &QThread::finished, reader.get(), [&done] { done = true; });
         reader->start();
