@@ -203,14 +203,21 @@ void TArchiv::OpenArchive()
     // Opened, a folder that is not there (its drive not connected) would be made anew and one that
     // cannot be read would look empty, and the index would forget what it held: the user is told.
     const QFileInfo folder(place.folder);
-    if (!folder.exists())
-        m_problem = QString::fromUtf8("Archivordner %1 fehlt (noch nichts archiviert, oder sein Laufwerk "
-                                      "ist nicht verbunden)")
-                        .arg(place.folder);
+    const QString cannot = QString::fromUtf8("Das Archiv lässt sich nicht öffnen: ");
+    if (!folder.exists() && place.folder == archive::archivePlaceFor(QString()).folder)
+        m_problem =
+            QString::fromUtf8("Noch nichts archiviert: der Archivordner %1 fehlt noch.").arg(place.folder);
+    else if (!folder.exists())
+        m_problem =
+            cannot +
+            QString::fromUtf8("Archivordner %1 fehlt (ist sein Laufwerk verbunden?)").arg(place.folder);
     else if (!folder.isDir() || !folder.isReadable() || !folder.isExecutable())
-        m_problem = QString::fromUtf8("Archivordner %1 lässt sich nicht lesen").arg(place.folder);
-    else
+        m_problem = cannot + QString::fromUtf8("Archivordner %1 lässt sich nicht lesen").arg(place.folder);
+    else {
         m_archive = archive::Archive::open(place.folder, place.index, &m_problem);
+        if (!m_archive)
+            m_problem = cannot + m_problem;
+    }
     m_search->setEnabled(m_archive != nullptr);
     m_kind->setEnabled(m_archive != nullptr);
     m_span->setEnabled(m_archive != nullptr);
@@ -344,7 +351,7 @@ void TArchiv::LookForNewMessages()
 void TArchiv::UpdateStatus()
 {
     if (!m_archive) {
-        m_status->setText(QString::fromUtf8("Das Archiv lässt sich nicht öffnen: %1").arg(m_problem));
+        m_status->setText(m_problem);
         return;
     }
     if (!m_model->problem().isEmpty()) {
