@@ -12,8 +12,9 @@
 namespace zarvo {
 
 // A fax page decoded whole, as a T.4 reader of the TIFF export finds it: one row per complete coded
-// line (exactly MeasurePage's line count), as wide as MeasurePage's width, with no size limit but
-// memory. This is the page a document (PDF) shows; the viewer's display decoder is another.
+// line (exactly MeasurePage's line count), as wide as at least half of its lines that decode whole
+// (MeasurePage's width when there is no such width), with no size limit but memory. This is the
+// page a document (PDF) shows; the viewer's display decoder is another.
 class FullPageDecoder {
   public:
     explicit FullPageDecoder(const CodeTable& table);
@@ -33,6 +34,9 @@ class FullPageDecoder {
     // Per colour and code length, the codes by value.
     using ByLength = std::array<std::vector<Code>, kMaxCodeBits + 1>;
     void decodeLine(std::span<const uint8_t> bits, PageBitmap& picture, int y) const;
+    // The sum of a line's runs when its codes read it whole up to the EOL's zeros, else -1.
+    int64_t lineWidth(std::span<const uint8_t> bits) const;
+    int pictureWidth(std::span<const uint8_t> page, int measured) const;
 
     CodeTable m_table; // for the measurement: its own copy, so a decoder never outlives its table
     std::array<ByLength, 2> m_codes;

@@ -5,6 +5,7 @@
 #include "fax/FAXTIF.h"
 #include "fax/FaxDocument.h"
 #include "fax/FaxFileError.h"
+#include "fax/FullPageDecoder.h"
 
 #include <gtest/gtest.h>
 
@@ -215,6 +216,24 @@ TEST_F(FaxTiffTest, MeasuresWidthAndCodedLines)
         EXPECT_EQ(m.width, c.width) << c.name;
         EXPECT_EQ(m.widthMeasured, c.measured) << c.name;
         EXPECT_EQ(m.lines, c.lines) << c.name;
+    }
+}
+
+TEST_F(FaxTiffTest, PdfPictureTakesTheWidthMostLinesHave)
+{
+    // The TIFF keeps its measured width; the PDF's picture must not lose the page to one bad line.
+    const std::vector<int> full = {1728};
+    const struct {
+        const char* name;
+        FaxBytes data;
+        int measured, picture;
+    } cases[] = {
+        {"noise, narrow first line", page({{12, 8}, full, {100, 1628}}), 20, 1728},
+        {"wider than A4", page({{2400, 32}, {1900, 532}}), 1728, 2432},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(MeasurePage(table, c.data).width, c.measured) << c.name;
+        EXPECT_EQ(FullPageDecoder(table).decode(c.data).width, c.picture) << c.name;
     }
 }
 
