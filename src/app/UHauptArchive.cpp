@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QScopedValueRollback>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -24,18 +25,6 @@ namespace zarvo {
 namespace {
 
 const QString kArchivedTip = QStringLiteral("Im Archiv gespeichert");
-
-// Marks the archiving for the lifetime of a scope, also when an exception leaves it.
-class ArchivingScope {
-  public:
-    explicit ArchivingScope(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~ArchivingScope() { m_flag = false; }
-    ArchivingScope(const ArchivingScope&) = delete;
-    ArchivingScope& operator=(const ArchivingScope&) = delete;
-
-  private:
-    bool& m_flag;
-};
 
 } // namespace
 
@@ -167,7 +156,8 @@ bool THaupt::ArchiveRows(const std::vector<int>& rows)
     int stored = 0;
     QString stop;
     {
-        const ArchivingScope scope(m_archiving);
+        // Also when an exception leaves the loop.
+        const QScopedValueRollback<bool> archiving(m_archiving, true);
         UpdateBusyDisplay();
         const bool keyed = m_archiveEntriesKnown;
         const std::vector<tMessageReport> entries = m_archiveEntries;

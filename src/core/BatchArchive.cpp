@@ -59,22 +59,11 @@ NewMessageInfo NewMessageInfoFor(const archive::ArchivedMessage& message)
     info.id = message.id;
     info.caller = message.caller;
     info.received = message.received;
-    switch (message.kind) {
-    case archive::MessageKind::Voice:
-        info.kind = NewMessageKind::Voice;
+    info.kind = message.kind;
+    if (message.kind == archive::MessageKind::Voice)
         info.seconds = message.amount;
-        break;
-    case archive::MessageKind::Fax:
-        info.kind = NewMessageKind::Fax;
+    else if (message.kind == archive::MessageKind::Fax)
         info.pages = message.amount;
-        break;
-    case archive::MessageKind::Data:
-        info.kind = NewMessageKind::Data;
-        break;
-    case archive::MessageKind::Unknown:
-        info.kind = NewMessageKind::Unknown;
-        break;
-    }
     for (const QString& file : message.files) {
         const QString suffix = QFileInfo(file).suffix().toLower();
         if (suffix == QStringLiteral("pdf"))

@@ -62,14 +62,6 @@ int countOf(const std::string& text, std::string_view what)
 
 FaxRecognition::FaxRecognition(archive::Archive& archive, FaxOcr& ocr) : m_archive(archive), m_ocr(ocr) {}
 
-QString FaxRecognition::textFileOf(const archive::ArchivedMessage& message)
-{
-    if (message.files.isEmpty())
-        return QString();
-    const QString& first = message.files.front();
-    return first.left(first.lastIndexOf(u'.')) + QStringLiteral(".txt");
-}
-
 FaxRecognitionResult FaxRecognition::fromTextFile(const archive::ArchivedMessage& message,
                                                   const QString& path)
 {
@@ -130,7 +122,7 @@ FaxRecognitionResult FaxRecognition::recognise(const archive::ArchivedMessage& m
                           .arg(message.shortId());
         return result;
     }
-    const QString textPath = textFileOf(message);
+    const QString textPath = message.textFile();
     if (!again && QFileInfo::exists(textPath))
         return fromTextFile(message, textPath);
     const auto fail = [&](const QString& why) {

@@ -39,9 +39,6 @@ class FaxRecognition {
     // `again`: read a fax that has its text file too, replacing the file and the PDF's text.
     FaxRecognitionResult recognise(const archive::ArchivedMessage& message, bool again = false);
 
-    // "<base>.txt" beside the message's files.
-    static QString textFileOf(const archive::ArchivedMessage& message);
-
   private:
     FaxRecognitionResult fromTextFile(const archive::ArchivedMessage& message, const QString& path);
     QString replacePdf(const QString& pdfPath, const std::string& newPdf, const std::string& oldPdf) const;

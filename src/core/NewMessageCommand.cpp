@@ -23,21 +23,6 @@ constexpr int kMaxLines = 200;
 const char* const kVariables[] = {"ZARVO_KIND", "ZARVO_CALLER", "ZARVO_RECEIVED", "ZARVO_FILE",
                                   "ZARVO_PDF",  "ZARVO_ID",     "ZARVO_SECONDS",  "ZARVO_PAGES"};
 
-QString KindName(NewMessageKind kind)
-{
-    switch (kind) {
-    case NewMessageKind::Voice:
-        return QStringLiteral("Sprache");
-    case NewMessageKind::Fax:
-        return QStringLiteral("Fax");
-    case NewMessageKind::Data:
-        return QStringLiteral("Daten");
-    case NewMessageKind::Unknown:
-        break;
-    }
-    return QStringLiteral("unbekannt");
-}
-
 // An environment value cannot hold NUL, and control characters only confuse scripts and logs.
 QString Printable(const QString& text)
 {
@@ -229,7 +214,7 @@ QProcessEnvironment NewMessageEnvironment(const NewMessageInfo& info, const QPro
     QProcessEnvironment env = base;
     for (const char* name : kVariables) // nothing of another message leaks in from outside
         env.remove(QString::fromLatin1(name));
-    env.insert(QStringLiteral("ZARVO_KIND"), KindName(info.kind));
+    env.insert(QStringLiteral("ZARVO_KIND"), archive::kindText(info.kind));
     env.insert(QStringLiteral("ZARVO_CALLER"), Printable(info.caller));
     env.insert(QStringLiteral("ZARVO_RECEIVED"), IsoWithOffset(info.received));
     env.insert(QStringLiteral("ZARVO_FILE"), info.file);

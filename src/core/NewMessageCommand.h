@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/archive/ArchiveTypes.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QProcessEnvironment>
@@ -20,7 +22,8 @@ namespace zarvo {
 // The user's command for each newly stored message: a program with arguments, run without a shell.
 // Message data reaches the program only through environment variables, never its argument list.
 
-enum class NewMessageKind { Voice, Fax, Data, Unknown };
+// The command is told the archive's kind of the message.
+using NewMessageKind = archive::MessageKind;
 
 // One newly stored message as the archive describes it to the command.
 struct NewMessageInfo {

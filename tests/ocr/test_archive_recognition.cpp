@@ -90,7 +90,7 @@ TEST(ArchiveRecognition, FindsTheWordOnItsPageInIndexPdfAndAfterARebuild)
     const FaxRecognitionResult r = recognition.recognise(a.fax);
     ASSERT_EQ(r.outcome, FaxRecognitionResult::Recognised) << r.text.toStdString();
     EXPECT_EQ(r.pages, 2);
-    EXPECT_TRUE(QFile::exists(FaxRecognition::textFileOf(a.fax)));
+    EXPECT_TRUE(QFile::exists(a.fax.textFile()));
     EXPECT_EQ(recognition.recognise(a.fax).outcome, FaxRecognitionResult::FromTextFile) << "read once only";
 
     const auto expectFound = [&](const char* step) {
@@ -131,7 +131,7 @@ TEST(ArchiveRecognition, QueueReportsEachFaxAndUnavailableRecognitionChangesNoth
     ArchivedFax a(FaxMessage({EncodeT4(page)}));
     const QString dataFolder = a.dir.filePath("Archiv");
     const QString otherIndex = a.dir.filePath("other.sqlite");
-    const QString text = FaxRecognition::textFileOf(a.fax);
+    const QString text = a.fax.textFile();
 
     const struct {
         const char* languages;

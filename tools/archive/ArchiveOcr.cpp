@@ -37,7 +37,7 @@ int RecogniseArchivedFaxes(Archive& archive, bool all, QTextStream& out, QTextSt
     do {
         ListPage page = archive.list(filter, after, 1000);
         for (ArchivedMessage& m : page.messages) {
-            if (all || !QFileInfo::exists(FaxRecognition::textFileOf(m)))
+            if (all || !QFileInfo::exists(m.textFile()))
                 faxes.push_back(std::move(m));
             else if (const FaxRecognitionResult r = recognition.recognise(m); !r.ok()) {
                 err << "zarvo-archive: " << r.text << '\n';

@@ -29,15 +29,6 @@ QString relativeTo(const QString& root, const QString& path)
     return path.mid(root.size() + 1);
 }
 
-// The recognised text of a fax lies beside its files ("<base>.txt") and goes with them.
-QString faxTextFile(const ArchivedMessage& m)
-{
-    if (m.kind != MessageKind::Fax || m.files.isEmpty())
-        return QString();
-    const QString& first = m.files.front();
-    return first.left(first.lastIndexOf(u'.')) + QStringLiteral(".txt");
-}
-
 // Empty when nothing is at the path; else why the file there cannot be checked.
 QString notGone(const QString& path)
 {
@@ -92,7 +83,7 @@ QString Archive::trash(const QString& id)
             problems.removeAll(QString());
             return problems.join(QStringLiteral("; "));
         }
-        if (const QString text = faxTextFile(*m); QFileInfo::exists(text))
+        if (const QString text = m->textFile(); QFileInfo::exists(text))
             QFile::moveToTrash(text); // the text can always be recognised again
         return appendRow(rowFor(*m, journal::kTrash), m->received);
     }
@@ -115,7 +106,7 @@ std::vector<CheckFinding> Archive::check(bool repair)
         QStringList present;
         QStringList missing;
         bool rawIntact = false;
-        if (const QString text = faxTextFile(m); !text.isEmpty())
+        if (const QString text = m.textFile(); !text.isEmpty())
             known.insert(text);
         for (const QString& path : m.files) {
             known.insert(path);

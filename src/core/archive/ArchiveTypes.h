@@ -59,6 +59,14 @@ struct ArchivedMessage {
     QStringList files; // absolute paths; the downloaded bytes (".msg") first when kept
     int hitPage = 0;   // a search's words found in the fax text of this page (from 1); 0: elsewhere
     QString shortId() const { return id.left(10); }
+    // A fax's recognised text lies beside its files ("<base>.txt") and goes with them; empty for
+    // other kinds.
+    QString textFile() const
+    {
+        if (kind != MessageKind::Fax || files.isEmpty())
+            return QString();
+        return files.front().left(files.front().lastIndexOf(u'.')) + QStringLiteral(".txt");
+    }
 };
 
 // Where the next page of a list starts: after (received, row) of the last message shown.
